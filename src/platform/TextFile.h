@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Settings files: Windows-1252 text with CR LF line ends. Writes are atomic (a
+// temporary file beside the target, renamed into place) so a file is either
+// the old one or the whole new one, never half written.
+namespace platform::textfile {
+
+QByteArray toCp1252(const QString &text);     // unmappable characters become '?'
+QString fromCp1252(const QByteArray &bytes);
+
+// Builds file content from text pieces; line() appends CR LF.
+class Writer {
+public:
+    Writer &text(const QString &s) { m_bytes += toCp1252(s); return *this; }
+    Writer &line(const QString &s = QString()) { text(s); m_bytes += "\r\n"; return *this; }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+struct WriteOptions {
+    // Owner read/write only, for files that hold a password.
+    bool privateToOwner = false;
+};
+
+// Writes the bytes to path atomically. On failure returns false, leaves any
+// existing file untouched and puts the reason into *error.
+bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                 WriteOptions options = {});
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<QByteArray> readAll(const QString &path);
+
+// Reads lines the way the settings readers expect: a line ends at CR LF, LF or
+// CR; the last line need not be terminated; next() past the end gives nothing,
+// which readers treat as a file that ended early.
+class LineReader {
+public:
+    explicit LineReader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+    std::optional<QString> next();
+    bool atEnd() const { return m_pos >= m_bytes.size(); }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
+};
+
+} // namespace platform::textfile

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+namespace platform {
+
+// A window timer with Enabled / Interval semantics: it ticks every Interval
+// nominal milliseconds while Enabled and Interval > 0. Changing Interval of a
+// running timer restarts its count. A tick handler that processes events may
+// see the timer tick again inside itself unless it disables the timer first,
+// exactly like the window timers the program was designed around.
+class VbTimer : public QObject {
+    Q_OBJECT
+public:
+    VbTimer(const QString &name, int intervalMs, QObject *parent = nullptr);
+
+    const QString &name() const { return m_name; }
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool on);
+    int Interval() const { return m_interval; }
+    void setInterval(int ms);   // clamped to 0..65535 like the 16-bit original
+
+    void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+    int tickCount() const { return m_ticks; }
+
+    // Runs the handler once, as a tick would; tests drive timers with it.
+    void fire();
+
+signals:
+    void Timer();
+
+private:
+    void apply();
+
+    QString m_name;
+    QTimer m_timer;
+    bool m_enabled = false;
+    int m_interval = 0;
+    int m_ticks = 0;
+    std::function<void()> m_handler;
+};
+
+} // namespace platform
