@@ -1,0 +1,27 @@
+# The program: every subsystem folder goes into one library that the
+# executable and the tests link.
+set(CIRROLITH_SUBSYSTEMS core settings catalogue acquisition slideshow panel
+    collections language diagnostics shell)
+set(app_sources)
+foreach(dir ${CIRROLITH_SUBSYSTEMS})
+  file(GLOB dir_sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
+  list(APPEND app_sources ${dir_sources})
+endforeach()
+
+add_subdirectory(${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/resources)
+
+add_library(cirrolith_app STATIC ${app_sources} ${CIRROLITH_ARTWORK_QRC})
+add_dependencies(cirrolith_app cirrolith_artwork_files)
+target_include_directories(cirrolith_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(cirrolith_app PUBLIC
+    CIRROLITH_CATALOGUE_URL="${CIRROLITH_CATALOGUE_URL}")
+target_link_libraries(cirrolith_app PUBLIC cirrolith_platform
+    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Network Qt6::Xml)
+if(TARGET cirrolith_anigif)
+  target_link_libraries(cirrolith_app PUBLIC cirrolith_anigif)
+endif()
+
+add_executable(cirrolith main.cpp)
+target_link_libraries(cirrolith PRIVATE cirrolith_app)
+set_target_properties(cirrolith PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR})

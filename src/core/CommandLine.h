@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line is one text of words separated by "-". Blanks are ordinary
+// characters, so "-DEBUG_CODE -NOSILENT" gives the word "DEBUG_CODE " which
+// matches nothing: options are written back to back.
+struct SplitWords {
+    QStringList words;        // always wordCount entries
+    bool tooManyDashes = false;
+};
+
+// Splits text into wordCount words. The dash that would start a word beyond
+// maxDashes ends the split: that dash and everything after it are ignored.
+SplitWords splitDashWords(const QString &text, int wordCount, int maxDashes);
+
+// The message shown once when a text has too many dashes.
+inline const char *kTooManyParameters = "Errore. troppi parametri nella linea di comando file EXE";
+
+// The options the program recognises (exact, case-sensitive, whole word).
+struct CommandLineOptions {
+    bool debug = false;       // "DEBUG_CODE"
+    bool localhost = false;   // "LOCALHOST"
+    bool noSilent = false;    // "NOSILENT"
+};
+
+CommandLineOptions recogniseWords(const QStringList &words, int count);
+
+// What the process was given, as one text (arguments joined by blanks).
+QString commandLineText(const QStringList &arguments);

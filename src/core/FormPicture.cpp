@@ -1,0 +1,310 @@
+#include "core/FormPicture.h"
+
+#include "core/CatalogueAddress.h"
+#include "core/CommandLine.h"
+#include "core/Folders.h"
+#include "language/DisplayModeNames.h"
+#include "panel/SetupPanel.h"
+#include "platform/DialogService.h"
+#include "platform/Screen.h"
+#include "platform/Units.h"
+#include "settings/ConfigFile.h"
+#include "settings/PictureListFile.h"
+#include "platform/TextFile.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QPalette>
+
+using platform::DialogService;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::Screen;
+
+namespace {
+// Design heights of the status labels, replaced by the bar layout where it
+// sizes them.
+constexpr float kLabelHeight = 375;
+constexpr float kVersionLabelWidth = 2400;
+} // namespace
+
+FormPicture::FormPicture(StartOptions options, QWidget *parent)
+    : QWidget(parent),
+      settings(*this),
+      generalClock(QStringLiteral("generalClock"), 500, this),
+      imgClock(QStringLiteral("imgClock"), 500, this),
+      panControl(QStringLiteral("panControl"), 1000, this),
+      utilityTmr(QStringLiteral("utilityTmr"), 300, this),
+      Timer4000(QStringLiteral("Timer4000"), 1000, this),
+      m_options(std::move(options))
+{
+    setObjectName(QStringLiteral("FormPicture"));
+    setWindowTitle(QStringLiteral("Cirrolith"));
+
+    webvis = new platform::Vb<QWidget>(QStringLiteral("webvis"), this);
+    whoWeAre = new platform::Label(QStringLiteral("whoWeAre"), this);
+    whoWeAre->Move(0, 0, 9000, kLabelHeight);
+    lCountDown = new platform::Label(QStringLiteral("lCountDown"), this);
+    lCountDown->Move(0, 0, 9000, kLabelHeight);
+    lGeneric = new platform::Label(QStringLiteral("lGeneric"), this);
+    lGeneric->Move(0, 0, 9000, kLabelHeight);
+    lblMsgUser = new platform::Label(QStringLiteral("lblMsgUser"), this);
+    lblMsgUser->Move(0, 0, 9000, kLabelHeight);
+    lVersion = new platform::Label(QStringLiteral("lVersion"), this);
+    lVersion->Move(0, 0, kVersionLabelWidth, kLabelHeight);
+    lVersion->setAlignment(Qt::AlignCenter);
+    timerflag = new platform::Vb<QLineEdit>(QStringLiteral("timerflag"), this);
+    timerflag->Move(0, 0, 300, 255);
+    timerflag->setReadOnly(true);
+    HelpCaller = new platform::Vb<QPushButton>(QStringLiteral("HelpCaller"), this);
+    HelpCaller->Move(0, 0, 300, 300);
+    FormYourTown = new platform::Vb<QFrame>(QStringLiteral("FormYourTown"), this);
+    FormYourTown->Move(0, 0, 6500, 5000);
+    SSTCfg = new SetupPanel(this);
+    SSTCfg->hide();
+
+    for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(pal);
+    }
+}
+
+FormPicture::~FormPicture() = default;
+
+QString FormPicture::versionLabel() { return QStringLiteral("Ver. 5.5.5"); }
+
+QString FormPicture::productBanner()
+{
+    // The maker's web address, one blank between its characters.
+    const QString address = QStringLiteral("cirrolith.org");
+    QStringList chars;
+    for (QChar c : address)
+        chars << QString(c);
+    return chars.join(u' ') + QStringLiteral("  ") + versionLabel() + u' ';
+}
+
+bool FormPicture::Form_Load()
+{
+    const double screenW = Screen::widthTwips();
+    const double screenH = Screen::heightTwips();
+
+    Ratio_X_Y = static_cast<float>(screenW / screenH);                         // 1
+    SetPortablePath();                                                         // 2
+    restartPending = false;                                                    // 3
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    fastFrameCount = 0;                                                        // 4
+    FormYourTown->hide();
+    FormYourTown->setTop(55000);
+    versionCheckState = 0;
+    browserSilent = true;                                                      // 5
+    webvis->hide();                                                            // 6
+    webvis->Move(0, 0, static_cast<float>(screenW), static_cast<float>(screenH));
+    WebPageToImgEnd = false;                                                   // 7
+    cntAniGif = 1;
+    aniGifTag = QStringLiteral("_ANIGIF_");
+
+    if (!MakeWorkFolders())                                                    // 8
+        return false;
+
+    HelpCaller->Move(static_cast<float>(screenW + 100), static_cast<float>(screenW + 100)); // 9
+    Http2BmpRunning = false;                                                   // 10
+    SSTCfg->setCurrentIndex(SetupPanel::TabTools);                             // 11
+    Lingua = LinguaNotChosen;                                                  // 12
+    probeCountdown = 10;
+    ExitToProgram = false;
+    LockRunButtons();                                                          // 13
+    weAre = productBanner();                                                   // 14
+    appPath = m_options.appDir;                                                // 15
+    const WorkFolders folders = WorkFolders::under(PortablesPath);
+    workDirPrefix = folders.workPrefix;
+    pictureFileStem = folders.pictureStem;
+
+    for (int i = 0; i < kListLoopEnd; ++i) {                                   // 16
+        listData[i].clear();
+        listURL[i].clear();
+        listURLnameOnly[i].clear();
+        listImageSELECTED[i].clear();
+        listOLDImageSELECTED[i].clear();
+        listIMAGEnotLoaded[i] = false;
+        listImageProperties[i] = 0;
+    }
+    GLOBAL_IMAGE_CURRENT_POINTER = 0;
+    slideCount = 0;
+    ownPictureFile.clear();
+    SSTCfg->SSTCfg_LblinserisciImg->setText(QString());
+    serverMessage.clear();
+
+    cntCounterRefresh = 0;                                                     // 17
+    cntCounterDwLoadImage = 0;
+    fullCatalogueWanted = 0;
+    debugMode = 0;
+    catalogueAddress = QStringLiteral(CIRROLITH_CATALOGUE_URL);
+
+    if (!m_options.commandLine.isEmpty())                                      // 18
+        Splitta10(m_options.commandLine);
+    const QStringList words(cmdLineWords.begin(), cmdLineWords.end());
+    const CommandLineOptions opts = recogniseWords(words, 10);
+    if (opts.debug)
+        debugMode = 1;
+    if (opts.localhost)
+        catalogueAddress = onLocalMachine(catalogueAddress);
+    if (opts.noSilent)
+        browserSilent = false;
+
+    LoadStartupConfiguration();                                                // 19
+    // 20: the diagnostic window comes with the diagnostics subsystem.
+
+    settingsChanged = 0;                                                       // 21
+    clockStatus = 0;
+    lVersion->setText(u' ' + versionLabel() + u' ');                           // 22
+
+    // 23: centre the panel; each half is rounded to 16 bits before subtracting.
+    using platform::units::toInt16;
+    SSTCfg->setLeft(toInt16(screenW / 2) - toInt16(SSTCfg->Width() / 2));
+    SSTCfg->setTop(toInt16(screenH / 2) - toInt16(SSTCfg->Height() / 2));
+    // 24: the version label centred above the panel.
+    lVersion->setLeft(SSTCfg->Left() + SSTCfg->Width() / 2 - lVersion->Width() / 2);
+    lVersion->setTop(SSTCfg->Top() - lVersion->Height() - lVersion->Height() / 2);
+
+    // 25: the control bar is laid out by the slideshow subsystem.
+
+    lCountDown->setLeft(0);                                                    // 26
+    lCountDown->setWidth(static_cast<float>(screenW));
+    lCountDown->setTop(static_cast<float>(screenH) - whoWeAre->Height() - lCountDown->Height());
+    lCountDown->setFont(whoWeAre->font());
+    lGeneric->Move(lCountDown->Left(), lCountDown->Top(), lCountDown->Width(),   // 27
+                   lCountDown->Height());
+    QFont genericFont = whoWeAre->font();
+    genericFont.setPointSizeF(lCountDown->font().pointSizeF());
+    lGeneric->setFont(genericFont);
+    lblMsgUser->setWidth(static_cast<float>(screenW));                         // 28
+
+    replyReady = 1;                                                            // 29
+    flagCmdButton = CmdRun;
+    webLoading = 0;
+    firstLaunch = 0;
+    catalogueLoaded = 0;
+    ranVal = 0;
+    clockReload = 0;
+
+    timerClockSave = static_cast<std::int16_t>(imgClock.Interval());           // 30
+    clockFromDebugSet = 0;
+    panControl.setEnabled(false);                                              // 31
+    timerflag->setBackColor(platform::kVbRed);
+    generalClock.setEnabled(true);                                             // 32
+    helpFile = appPath + QStringLiteral("/Cirrolith.html");                    // 33
+    // 34: the version check and 35: closing stray browser windows come with
+    // the catalogue and special-sources subsystems.
+    return true;
+}
+
+void FormPicture::SetPortablePath()
+{
+    const PortableRoot root = portableRootFor(m_options.appDir);
+    PortablesPath = root.path;
+    if (!root.conforming)
+        DialogService::current().MsgBox(QString::fromUtf8(kBadAppFolderMessage), MsgButtons::OK);
+}
+
+bool FormPicture::MakeWorkFolders()
+{
+    const WorkFolders folders = WorkFolders::under(PortablesPath);
+    Cirrolith_Work_Dir = folders.work;
+    Cirrolith_Slide_Dir = folders.slideShow;
+    Cirrolith_Collections_Dir = folders.collections;
+    for (const QString &dir : {folders.work, folders.slideShow, folders.collections}) {
+        // One level only: "Data" belongs to the portable layout.
+        if (QDir(dir).exists() || QDir().mkdir(dir))
+            continue;
+        DialogService::current().MsgBox(
+            QStringLiteral("Cirrolith cannot create its folder\n%1\nand cannot run without it.")
+                .arg(QDir::toNativeSeparators(dir)),
+            MsgButtons::OK, MsgIcon::Critical);
+        return false;
+    }
+    QDir::setCurrent(PortablesPath);
+    return true;
+}
+
+void FormPicture::Splitta10(const QString &text)
+{
+    const SplitWords split = splitDashWords(text, 10, 9);
+    for (int i = 0; i < 10; ++i)
+        cmdLineWords[i] = split.words[i];
+    if (split.tooManyDashes)
+        DialogService::current().MsgBox(QString::fromUtf8(kTooManyParameters), MsgButtons::OK);
+}
+
+QStringList FormPicture::Splitta5(const QString &toSplit)
+{
+    const SplitWords split = splitDashWords(toSplit, 6, 4);
+    if (split.tooManyDashes)
+        DialogService::current().MsgBox(QString::fromUtf8(kTooManyParameters), MsgButtons::OK);
+    return split.words;
+}
+
+void FormPicture::LoadStartupConfiguration()
+{
+    // A picture list without a first entry is damaged: start over.
+    const QString listPath = settings.pictureListPath();
+    if (QFile::exists(listPath)) {
+        const auto bytes = platform::textfile::readAll(listPath);
+        if (!bytes || pictureListFirstLineEmpty(*bytes)) {
+            QFile::remove(listPath);
+            if (QFile::exists(settings.configPath()))
+                QFile::remove(settings.configPath());
+        }
+    }
+
+    if (settings.ReadConfig())
+        return;
+
+    // First run: the defaults, written and read back.
+    SSTCfg->SSTCfg_timeDwLoad->setText(QStringLiteral("15"));
+    SSTCfg->SSTCfg_timeRefresh->setText(QStringLiteral("4"));
+    SSTCfg->txtDisplay->setText(QString::fromLatin1(kFullScreen));
+    ShowDisplayModeName();
+    settings.SaveConfig();
+    settings.ReadConfig();
+}
+
+void FormPicture::LockRunButtons()
+{
+    SetupPanel &p = *SSTCfg;
+    p.SSTCfg_ExitProgram->hide();
+    p.SSTCfg_ExitProgram->setEnabled(false);
+    p.Cleanup->hide();
+    p.Cleanup->setEnabled(false);
+    p.Cleanup2->hide();
+    p.Cleanup2->setEnabled(false);
+    p.Cleanup2->setText(QStringLiteral("Wait ...."));
+    p.SSTCfg_ExitProgram_BW->show();
+    p.SSTCfg_ExitProgram_BW->setEnabled(true);
+    p.SSTCfg_ExitProgram2->setText(QStringLiteral("Wait.."));
+    p.SSTCfg_cmdConferma->hide();
+    p.SSTCfg_cmdConferma->setEnabled(false);
+    p.SSTCfg_cmdConferma_BW->show();
+    p.SSTCfg_cmdConferma_BW->setEnabled(true);
+}
+
+void FormPicture::ShowDisplayModeName()
+{
+    SSTCfg->txtDisplay->hide();
+    const bool full = SSTCfg->txtDisplay->text() == QLatin1String(kFullScreen);
+    if (auto name = displayModeName(Lingua, full))
+        SSTCfg->txtDisplay2->setText(*name);
+}
+
+void FormPicture::closeEvent(QCloseEvent *event)
+{
+    // Closing by the window frame saves nothing and starts nothing again.
+    ExitToProgram = true;
+    generalClock.setEnabled(false);
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "platform/Controls.h"
+#include "platform/VbTimer.h"
+#include "settings/SettingsFiles.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QFrame>
+#include <QWidget>
+
+class SetupPanel;
+
+// How the process was started.
+struct StartOptions {
+    QString appDir;        // the program's own folder
+    QString commandLine;   // the command-line text, words separated by "-"
+};
+
+// The main window. It holds the program's state and the controls of the
+// window design, and wires the subsystems together; the work itself is done
+// by the subsystems it owns.
+class FormPicture : public QWidget, public AppState {
+    Q_OBJECT
+public:
+    explicit FormPicture(StartOptions options, QWidget *parent = nullptr);
+    ~FormPicture() override;
+
+    // The window's load handler. False when the program cannot run (its work
+    // folders cannot be created); the message has been shown then.
+    bool Form_Load();
+
+    // Start-up steps.
+    void Splitta10(const QString &text);
+    QStringList Splitta5(const QString &toSplit);
+    void SetPortablePath();
+    bool MakeWorkFolders();
+    void LoadStartupConfiguration();
+    void LockRunButtons();
+    void ShowDisplayModeName();
+
+    static QString versionLabel();
+    static QString productBanner();
+
+    SettingsFiles settings;
+
+    // Controls of the main window.
+    SetupPanel *SSTCfg;
+    platform::Label *whoWeAre;
+    platform::Label *lCountDown;
+    platform::Label *lGeneric;
+    platform::Label *lblMsgUser;
+    platform::Label *lVersion;
+    platform::Vb<QLineEdit> *timerflag;
+    platform::Vb<QPushButton> *HelpCaller;
+    platform::Vb<QFrame> *FormYourTown;
+    platform::Vb<QWidget> *webvis;
+
+    // Window timers, all created disabled.
+    platform::VbTimer generalClock;
+    platform::VbTimer imgClock;
+    platform::VbTimer panControl;
+    platform::VbTimer utilityTmr;
+    platform::VbTimer Timer4000;
+
+    QString helpFile;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    StartOptions m_options;
+};
