@@ -1,0 +1,745 @@
+#include "ucAniGIF.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "platform/Clock.h"
+#include "platform/Units.h"
+
+using anigif::AniGifCore;
+using anigif::ColorRow;
+
+namespace {
+
+// The loop counter is 16-bit.
+constexpr int kMaxLoopCounter = 32767;
+
+int roundPx(double v) { return int(platform::units::roundHalfEven(v)); }
+
+short vbButton(Qt::MouseButtons b) {
+    short r = 0;
+    if (b & Qt::LeftButton) r |= 1;
+    if (b & Qt::RightButton) r |= 2;
+    if (b & Qt::MiddleButton) r |= 4;
+    return r;
+}
+
+short vbShift(Qt::KeyboardModifiers m) {
+    short r = 0;
+    if (m & Qt::ShiftModifier) r |= 1;
+    if (m & Qt::ControlModifier) r |= 2;
+    if (m & Qt::AltModifier) r |= 4;
+    return r;
+}
+
+} // namespace
+
+ucAniGIF::ucAniGIF(QWidget *parent, anigif::AniGifHost *host)
+    : QWidget(parent), m_timer(new QTimer(this)) {
+    if (!host) {
+        m_ownHost = std::make_unique<anigif::AniGifHost>();
+        host = m_ownHost.get();
+    }
+    m_host = host;
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &ucAniGIF::timerTick);
+    // Transparent back style lets the parent show through.
+    setAttribute(Qt::WA_TranslucentBackground, false);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+}
+
+ucAniGIF::~ucAniGIF() {
+    resetControl();
+}
+
+void ucAniGIF::notify(const char *name) { m_host->propertyChanged(QString::fromLatin1(name)); }
+
+// ---- loading -------------------------------------------------------------
+
+bool ucAniGIF::LoadAnimatedGIF_File(const QString &fileName) {
+    QFile file(fileName);
+    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+        const qint64 size = file.size();
+        if (size != 0) {
+            QByteArray bytes = file.readAll();
+            m_gifBytes = bytes.size() < size ? QByteArray() : bytes;
+        }
+        file.close();
+    }
+    return loadGifBytes() != 0;
+}
+
+bool ucAniGIF::LoadAnimatedGIF_Array(const QByteArray &bytes) {
+    m_gifBytes = bytes;
+    return loadGifBytes() != 0;
+}
+
+bool ucAniGIF::LoadAnimatedGIF_Array(const void *firstElement, qsizetype elementCount,
+                                     qsizetype elementSize) {
+    if (firstElement && elementCount > 0 && elementSize > 0)
+        m_gifBytes = QByteArray(static_cast<const char *>(firstElement), elementCount * elementSize);
+    return loadGifBytes() != 0;
+}
+
+void ucAniGIF::LoadAnimatedGIF_Remote(const QString &remotePath) {
+    if (remotePath.isEmpty()) return;
+    const QString prop = QStringLiteral("remoteGIF");
+    QPointer<ucAniGIF> self(this);
+    auto progress = [self, prop](int status) {
+        if (!self || status != 0) return;
+        self->m_host->cancelAsyncRead(prop);
+        emit self->RemoteLoadFailure();
+    };
+    auto complete = [self](const QByteArray &bytes) {
+        if (!self) return;
+        if (bytes.size() <= 14) {
+            emit self->RemoteLoadFailure();
+            return;
+        }
+        const QByteArray sig = bytes.left(6).toLower();
+        if (sig != "gif89a" && sig != "gif87a") {
+            emit self->RemoteLoadFailure();
+            return;
+        }
+        const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+        const int w = b[6] | (b[7] << 8);
+        const int h = b[8] | (b[9] << 8);
+        bool cancel = false;
+        emit self->RemoteLoadComplete(float(std::floor(self->m_host->pixelsToContainerWidth(w))),
+                                      float(std::floor(self->m_host->pixelsToContainerHeight(h))),
+                                      cancel);
+        if (!self || cancel) return;
+        self->m_gifBytes = bytes;
+        self->loadGifBytes();
+    };
+    if (!m_host->startAsyncRead(remotePath, prop, progress, complete)) emit RemoteLoadFailure();
+}
+
+int ucAniGIF::loadGifBytes() {
+    resetControl();
+    m_loops = 0;
+    m_scaleX = m_scaleY = 0.0f;
+    int n = 0;
+    if (!m_gifBytes.isEmpty()) n = m_core.parse(m_gifBytes);
+    if (n > 0) {
+        m_loops = m_core.loops();
+        if (buildFrameStrip(true)) {
+            if (runMode() && n == 1) emit FrameChanged(1, false);
+            return n;
+        }
+    }
+    m_gifBytes.clear();
+    resetControl();
+    m_loops = 0;
+    update();
+    return 0;
+}
+
+bool ucAniGIF::buildFrameStrip(bool firstPass) {
+    const int n = m_core.frameCount();
+    if (!firstPass) {
+        m_core.decodeFrames(m_gifBytes, 2, n);
+        finishLoad();
+        return true;
+    }
+    if (!m_core.allocate(runMode())) return false;
+    m_core.decodeFrames(m_gifBytes, 1, 1);
+    m_currentFrame = 1;
+    if (runMode()) {
+        applyDisplaySize();
+        if (m_delayAnimation == 0) {
+            m_core.decodeFrames(m_gifBytes, 2, n);
+            finishLoad();
+        } else if (n == 1) {
+            finishLoad();
+        } else {
+            m_core.mirror(1, 1, m_mirrored, false);
+            m_frame1Mirrored = true;
+            if (!startStopTimer(true, true)) finishLoad();
+        }
+    } else {
+        const int keep = m_stretch;
+        m_stretch = 4;
+        applyDisplaySize();
+        m_stretch = keep;
+        finishLoad();
+    }
+    return true;
+}
+
+void ucAniGIF::finishLoad() {
+    const int n = m_core.frameCount();
+    if (!runMode()) {
+        m_core.mirror(1, 1, m_mirrored, false);
+    } else if (m_frame1Mirrored) {
+        m_core.mirror(2, n, m_mirrored, false);
+    } else {
+        m_core.mirror(1, n, m_mirrored, false);
+    }
+    m_frame1Mirrored = false;
+    if (!runMode()) {
+        update();
+        return;
+    }
+    m_gifBytes.clear();
+    update();
+    if (m_delayAnimation & 2) {
+        emit FrameChanged(1, false);
+    } else {
+        m_loopsRemaining = m_loops;
+        startStopTimer(true, false);
+    }
+}
+
+void ucAniGIF::completeDeferredDecoding() {
+    if (m_timerKind != TimerDeferred) return;
+    m_timer->stop();
+    m_timerKind = TimerNone;
+    // Finish the decoding now without the automatic start: the caller decides.
+    const int keep = m_delayAnimation;
+    m_delayAnimation = 2;
+    QSignalBlocker block(this);
+    buildFrameStrip(false);
+    m_delayAnimation = keep;
+    m_loopsRemaining = m_loops;
+}
+
+// ---- timing --------------------------------------------------------------
+
+int ucAniGIF::displayTime(int f) const {
+    if (m_steppedDelay != 0) return m_steppedDelay;
+    if (f < 1 || f > m_core.frameCount()) return m_minFrameDelay;
+    return std::max(m_core.frame(f).delayMs, m_minFrameDelay);
+}
+
+bool ucAniGIF::startStopTimer(bool start, bool deferredTick) {
+    if (!runMode()) return false;
+    if (!start) {
+        m_timer->stop();
+        m_timerKind = TimerNone;
+        m_action = 0;
+        return true;
+    }
+    if (m_action == 1) return false;
+    m_action = 0;
+    if (!loaded() || m_core.frameCount() <= 1) return false;
+    if (deferredTick) {
+        m_timerKind = TimerDeferred;
+        m_timer->start(platform::Clock::toReal(20));
+        return true;
+    }
+    m_timerKind = TimerAnimation;
+    m_timer->start(platform::Clock::toReal(displayTime(m_currentFrame)));
+    m_action = 1;
+    return true;
+}
+
+void ucAniGIF::timerTick() {
+    const TimerKind kind = m_timerKind;
+    m_timer->stop();
+    if (kind != TimerAnimation) {
+        m_timerKind = TimerNone;
+        buildFrameStrip(false);
+        return;
+    }
+    const int n = m_core.frameCount();
+    const int old = m_currentFrame;
+    bool wrapped = false;
+    if (++m_currentFrame > n) {
+        m_currentFrame = 1;
+        wrapped = true;
+    }
+    bool go = true;
+    if (n == 1) {
+        m_loopsRemaining = 0;
+        m_action = 0;
+        go = false;
+    } else if (wrapped && m_loops != 0) {
+        if (--m_loopsRemaining <= 0) {
+            m_action = 0;
+            m_loopsRemaining = m_loops;
+            m_currentFrame = n;
+            go = false;
+        }
+    }
+    if (!go) m_timerKind = TimerNone;
+    update();
+    emit FrameChanged(old, true);
+    if (go) {
+        // A handler that paused, stopped or restarted the animation has the last word.
+        if (m_action == 1 && m_timerKind == TimerAnimation && !m_timer->isActive())
+            m_timer->start(platform::Clock::toReal(displayTime(m_currentFrame)));
+    } else {
+        emit LoopsEnded();
+    }
+}
+
+void ucAniGIF::setAction(int request) {
+    if (request < 0 || request > 4 || !loaded() || !runMode()) return;
+    completeDeferredDecoding();
+    const int n = m_core.frameCount();
+    switch (request) {
+    case Stop:
+        startStopTimer(false, false);
+        m_loopsRemaining = m_loops;
+        m_currentFrame = 1;
+        update();
+        emit FrameChanged(1, false);
+        break;
+    case Play:
+        if (m_action == 0) m_currentFrame = 1;
+        startStopTimer(true, false);
+        break;
+    case Pause:
+        if (m_action != 0) {
+            startStopTimer(false, false);
+            m_action = 2;
+        }
+        break;
+    case Step:
+        startStopTimer(false, false);
+        if (++m_currentFrame > n) m_currentFrame = 1;
+        m_action = 2;
+        update();
+        emit FrameChanged(m_currentFrame, false);
+        break;
+    case Restart:
+        setAction(Stop);
+        startStopTimer(true, false);
+        break;
+    }
+}
+
+// ---- reset and display size ---------------------------------------------
+
+void ucAniGIF::resetControl() {
+    m_timer->stop();
+    m_timerKind = TimerNone;
+    m_core.reset();
+    m_action = 0;
+    m_currentFrame = 0;
+    m_cache.reset();
+    m_frame1Mirrored = false;
+}
+
+QSize ucAniGIF::ComputeDisplaySize() {
+    const int cw = width(), ch = height();
+    const int W = m_core.width(), H = m_core.height();
+    if (!loaded() || W <= 0 || H <= 0) return {cw, ch};
+    const float fx = float(cw) / float(W), fy = float(ch) / float(H);
+    QSize result(cw, ch);
+    switch (m_stretch) {
+    case 0:
+    case 4:
+        m_scaleX = m_scaleY = 1.0f;
+        if (m_stretch == 4) result = QSize(W, H);
+        break;
+    case 1:
+    case 2:
+    case 3:
+        if (m_stretch == 2) {
+            m_scaleX = fx;
+            m_scaleY = fy;
+        } else if (m_stretch == 3 && fx > 1.0f && fy > 1.0f) {
+            m_scaleX = m_scaleY = 1.0f;
+        } else {
+            m_scaleX = m_scaleY = std::min(fx, fy);
+        }
+        if (m_autoSize) result = QSize(roundPx(double(m_scaleX) * W), roundPx(double(m_scaleY) * H));
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+void ucAniGIF::applyDisplaySize() {
+    if (!loaded() || m_resizing) return;
+    const QSize want = ComputeDisplaySize();
+    if (size() == want) {
+        update();
+        return;
+    }
+    m_resizing = true;
+    resize(want);
+    m_resizing = false;
+    // Factors follow the size the control really got.
+    ComputeDisplaySize();
+    update();
+}
+
+void ucAniGIF::resizeEvent(QResizeEvent *e) {
+    QWidget::resizeEvent(e);
+    applyDisplaySize();
+}
+
+void ucAniGIF::showEvent(QShowEvent *e) {
+    QWidget::showEvent(e);
+    if (m_scaleX == 0.0f) ComputeDisplaySize();
+    if (m_action == 2) startStopTimer(true, false);
+}
+
+void ucAniGIF::hideEvent(QHideEvent *e) {
+    QWidget::hideEvent(e);
+    setAction(Pause);
+}
+
+// ---- painting ------------------------------------------------------------
+
+QColor ucAniGIF::resolvedBackColor() const {
+    if (m_backColor & kSystemColour) {
+        const QPalette pal = palette();
+        switch (m_backColor & 0xFF) {
+        case 5: return pal.color(QPalette::Base);           // window background
+        case 8: return pal.color(QPalette::Text);           // window text
+        case 6: return pal.color(QPalette::WindowText);     // window frame
+        case 1: return pal.color(QPalette::Dark);           // desktop
+        case 0x0D: return pal.color(QPalette::Highlight);
+        case 0x0E: return pal.color(QPalette::HighlightedText);
+        case 0x10: return pal.color(QPalette::Dark);        // button shadow
+        case 0x12: return pal.color(QPalette::ButtonText);
+        case 0x14: return pal.color(QPalette::Light);       // button highlight
+        case 0x18: return pal.color(QPalette::ToolTipBase);
+        default: return pal.color(QPalette::Button);        // button face and the rest
+        }
+    }
+    // Stored as 0x00BBGGRR.
+    return QColor(int(m_backColor & 0xFF), int((m_backColor >> 8) & 0xFF), int((m_backColor >> 16) & 0xFF));
+}
+
+void ucAniGIF::renderCurrentFrame(QPainter &p) {
+    if (!loaded() || m_currentFrame == 0) return;
+    if (m_scaleX == 0.0f) ComputeDisplaySize();
+    anigif::RenderParams rp;
+    rp.offsetX = m_offsetX;
+    rp.offsetY = m_offsetY;
+    rp.scaleX = m_scaleX;
+    rp.scaleY = m_scaleY;
+    rp.clientWidth = width();
+    rp.clientHeight = height();
+    rp.opaque = m_backStyle == 1 || m_windowed;
+    rp.backColor = resolvedBackColor();
+    m_core.renderFrame(m_currentFrame, p, rp);
+}
+
+void ucAniGIF::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    renderCurrentFrame(p);
+    if (!runMode()) {
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        p.drawRect(0, 0, width() - 1, height() - 1);
+    }
+}
+
+void ucAniGIF::Refresh() { repaint(); }
+
+// ---- properties ----------------------------------------------------------
+
+anigif::GifPicture ucAniGIF::AnimatedGIF() const {
+    anigif::GifPicture pic;
+    if (!loaded() || m_currentFrame < 1) return pic;
+    pic.bytes = m_core.exportFrameGif(m_currentFrame);
+    if (!pic.bytes.isEmpty()) pic.image = anigif::decodeStill(pic.bytes);
+    if (pic.image.isNull()) pic.bytes.clear();
+    return pic;
+}
+
+void ucAniGIF::setAnimatedGIF(const anigif::GifPicture &picture) {
+    if (runMode()) return;
+    m_gifBytes = picture.bytes;
+    loadGifBytes();
+    notify("AnimatedGIF");
+}
+
+void ucAniGIF::setAutoSize(bool on) {
+    if (on != m_autoSize) {
+        m_autoSize = on;
+        if (on) applyDisplaySize();
+    }
+    notify("AutoSize");
+}
+
+void ucAniGIF::setControlEnabled(bool on) {
+    m_enabled = on;
+    QWidget::setEnabled(on);
+    notify("Enabled");
+}
+
+int ucAniGIF::ActualWidth() const {
+    return int(std::floor(m_host->pixelsToContainerWidth(m_core.width())));
+}
+
+int ucAniGIF::ActualHeight() const {
+    return int(std::floor(m_host->pixelsToContainerHeight(m_core.height())));
+}
+
+void ucAniGIF::setStretch(int mode) {
+    if (mode < 0 || mode > 4 || mode == m_stretch) return;
+    completeDeferredDecoding();
+    const int kept = m_action;
+    setAction(Pause);
+    m_stretch = mode;
+    applyDisplaySize();
+    setAction(kept);
+    if (m_action != 1) update();
+    notify("Stretch");
+}
+
+void ucAniGIF::setMinFrameDelay(int ms) {
+    const int v = std::clamp(ms, 10, 32700);
+    if (v == m_minFrameDelay) return;
+    m_minFrameDelay = v;
+    notify("Delay");
+}
+
+bool ucAniGIF::setLoops(std::int64_t loops) {
+    const std::int64_t v = loops < 0 ? -loops : loops;
+    if (v > kMaxLoopCounter) return false;
+    if (int(v) != m_loops) {
+        m_loops = int(v);
+        m_loopsRemaining = m_loops;
+        notify("Loops");
+    }
+    return true;
+}
+
+int ucAniGIF::LoopsRemaining() const {
+    if (!loaded()) return 0;
+    if (m_loops == 0) return 2147483647;
+    return m_loopsRemaining;
+}
+
+void ucAniGIF::setMirrored(int style) {
+    if (style < 0 || style > 3) return;
+    if (!loaded()) {
+        m_mirrored = style;
+    } else if (style != m_mirrored) {
+        completeDeferredDecoding();
+        const int kept = m_action;
+        setAction(Pause);
+        const bool design = !runMode();
+        m_core.mirror(1, design ? 1 : m_core.frameCount(), m_mirrored ^ style, !design);
+        m_mirrored = style;
+        if (kept == 1)
+            setAction(Play);
+        else
+            update();
+    }
+    notify("Mirrored");
+}
+
+void ucAniGIF::setDelayAnimation(int value) {
+    if (value < 0 || value > 3 || value == m_delayAnimation) return;
+    m_delayAnimation = value;
+    notify("DelayAnimation");
+}
+
+void ucAniGIF::applyCursor() {
+    if (m_mousePointer == 99 && !m_mouseIcon.isNull()) {
+        setCursor(QCursor(m_mouseIcon));
+        return;
+    }
+    switch (m_mousePointer) {
+    case 0: unsetCursor(); break;
+    case 2: setCursor(Qt::CrossCursor); break;
+    case 3: setCursor(Qt::IBeamCursor); break;
+    case 5: case 15: setCursor(Qt::SizeAllCursor); break;
+    case 6: setCursor(Qt::SizeBDiagCursor); break;
+    case 7: setCursor(Qt::SizeVerCursor); break;
+    case 8: setCursor(Qt::SizeFDiagCursor); break;
+    case 9: setCursor(Qt::SizeHorCursor); break;
+    case 10: setCursor(Qt::UpArrowCursor); break;
+    case 11: setCursor(Qt::WaitCursor); break;
+    case 12: setCursor(Qt::ForbiddenCursor); break;
+    case 13: setCursor(Qt::BusyCursor); break;
+    case 14: setCursor(Qt::WhatsThisCursor); break;
+    default: setCursor(Qt::ArrowCursor); break;
+    }
+}
+
+void ucAniGIF::setMouseIcon(const QPixmap &icon) {
+    m_mouseIcon = icon;
+    if (icon.isNull()) m_mousePointer = 0;
+    applyCursor();
+    notify("MouseIcon");
+}
+
+void ucAniGIF::setMousePointer(int pointer) {
+    if (pointer >= -32768 && pointer <= 32767) {
+        m_mousePointer = pointer;
+        applyCursor();
+    }
+    notify("MousePointer");
+}
+
+void ucAniGIF::setOffsetX(int px) {
+    m_offsetX = px;
+    if (!runMode() || m_action != 1) repaint();
+    notify("OffsetX");
+}
+
+void ucAniGIF::setOffsetY(int px) {
+    m_offsetY = px;
+    if (!runMode() || m_action != 1) repaint();
+    notify("OffsetY");
+}
+
+void ucAniGIF::setBackColor(std::uint32_t colour) {
+    m_backColor = colour;
+    if (!runMode() && (m_backStyle == 1 || m_windowed)) repaint();
+    notify("BackColor");
+}
+
+void ucAniGIF::setBackStyle(int style) {
+    if (style != 0 && style != 1) return;
+    m_backStyle = style;
+    if (!runMode() && !m_windowed) repaint();
+    notify("BackStyle");
+}
+
+void ucAniGIF::setSteppedDelay(int ms) {
+    m_steppedDelay = std::max(ms, 0);
+    notify("SteppedDelay");
+}
+
+// ---- palettes ------------------------------------------------------------
+
+bool ucAniGIF::GetPalette(int frameIndex, std::vector<std::uint32_t> &paletteEntries) {
+    if (!loaded() || frameIndex < 0) return false;
+    completeDeferredDecoding();
+    const bool wasPlaying = m_action == 1;
+    if (wasPlaying) setAction(Pause);
+    bool ok = false;
+    const auto &tables = m_core.stream().colorTables;
+    int row = -1;
+    if (frameIndex == 0) {
+        if (m_core.stream().hasGlobalTable) row = 0;
+    } else if (frameIndex <= m_core.frameCount() && m_core.frame(frameIndex).paletteRow > 0) {
+        row = m_core.frame(frameIndex).paletteRow;
+    }
+    if (row >= 0 && row < int(tables.size()) && tables[row][256] > 0) {
+        const ColorRow &r = tables[row];
+        paletteEntries.assign(r.begin(), r.begin() + r[256]);
+        ok = true;
+    }
+    if (wasPlaying) setAction(Play);
+    return ok;
+}
+
+bool ucAniGIF::SetPalette(int frameIndex, const std::vector<std::uint32_t> &paletteEntries) {
+    if (!loaded() || paletteEntries.empty() || frameIndex < 0) return false;
+    completeDeferredDecoding();
+    const bool wasPlaying = m_action == 1;
+    if (wasPlaying) setAction(Pause);
+    bool ok = false;
+    auto &tables = m_core.colorTables();
+    int row = -1;
+    if (frameIndex == 0) {
+        if (m_core.stream().hasGlobalTable) row = 0;
+    } else if (frameIndex <= m_core.frameCount() && m_core.frame(frameIndex).paletteRow > 0) {
+        row = m_core.frame(frameIndex).paletteRow;
+    }
+    if (row >= 0 && row < int(tables.size())) {
+        const std::uint32_t count = tables[row][256];
+        if (paletteEntries.size() >= count) {
+            for (std::uint32_t i = 0; i < count; ++i) tables[row][i] = paletteEntries[i] & 0xFFFFFF;
+            ok = true;
+        }
+    }
+    if (wasPlaying)
+        setAction(Play);
+    else
+        update();
+    return ok;
+}
+
+bool ucAniGIF::CacheColorTables() {
+    if (m_cache) return false;
+    m_cache = m_core.stream().colorTables;
+    return true;
+}
+
+bool ucAniGIF::RestoreColorTables(bool releaseCache) {
+    if (!m_cache) return false;
+    m_core.colorTables() = *m_cache;
+    if (releaseCache) m_cache.reset();
+    return true;
+}
+
+// ---- saved form ----------------------------------------------------------
+
+void ucAniGIF::ReadProperties(const anigif::PropertyBag &bag) {
+    m_gifBytes = bag.read("GIF", m_gifBytes).toByteArray();
+    m_minFrameDelay = bag.read("Delay", m_minFrameDelay).toInt();
+    const int stretch = bag.read("Stretch", 1).toInt();
+    m_stretch = stretch & 7;
+    m_autoSize = (stretch & 8) != 0;
+    const int delayLoad = bag.read("DelayLoad", 1).toInt();
+    m_delayAnimation = delayLoad == -1 ? 1 : delayLoad;
+    m_mirrored = bag.read("Mirror", 0).toInt();
+    m_enabled = bag.read("Enabled", true).toBool();
+    QWidget::setEnabled(m_enabled);
+    m_mouseIcon = bag.read("MouseIcon", QPixmap()).value<QPixmap>();
+    m_mousePointer = bag.read("MousePointer", 0).toInt();
+    applyCursor();
+    m_backColor = bag.read("BkgFill", qint64(kSystemColour | 0x0F)).toLongLong();
+    m_backStyle = bag.read("BkgUsed", 0).toInt();
+    m_steppedDelay = bag.read("StepDelay", 0).toInt();
+    m_offsetX = bag.read("OffsetX", 0).toInt();
+    m_offsetY = bag.read("OffsetY", 0).toInt();
+    if (loadGifBytes() > 0) {
+        const std::int64_t loops = bag.read("Loops", 0).toLongLong();
+        if (!setLoops(loops)) {
+            // A saved count the counter cannot hold plays endlessly rather than wrongly.
+            setLoops(0);
+        }
+    }
+}
+
+void ucAniGIF::WriteProperties(anigif::PropertyBag &bag) const {
+    bag.write("GIF", m_gifBytes);
+    bag.write("Delay", m_minFrameDelay, 50);
+    bag.write("Stretch", m_stretch + (m_autoSize ? 8 : 0), 1);
+    bag.write("Loops", m_loops, 0);
+    bag.write("DelayLoad", m_delayAnimation, 1);
+    bag.write("Mirror", m_mirrored, 0);
+    if (!m_mouseIcon.isNull()) bag.write("MouseIcon", m_mouseIcon);
+    bag.write("MousePointer", m_mousePointer, 0);
+    bag.write("Enabled", m_enabled, true);
+    bag.write("OffsetX", m_offsetX, 0);
+    bag.write("OffsetY", m_offsetY, 0);
+    bag.write("BkgFill", qint64(m_backColor), qint64(kSystemColour | 0x0F));
+    bag.write("BkgUsed", m_backStyle, 0);
+    bag.write("StepDelay", m_steppedDelay, 0);
+}
+
+// ---- mouse ---------------------------------------------------------------
+
+void ucAniGIF::raiseMouse(int kind, QMouseEvent *e) {
+    const QPointF pos = e->position();
+    const float x = float(std::floor(m_host->pixelsToContainerX(pos.x())));
+    const float y = float(std::floor(m_host->pixelsToContainerY(pos.y())));
+    const short shift = vbShift(e->modifiers());
+    if (kind == 0) emit MouseDown(vbButton(e->button()), shift, x, y);
+    if (kind == 1) emit MouseUp(vbButton(e->button()), shift, x, y);
+    if (kind == 2) emit MouseMove(vbButton(e->buttons()), shift, x, y);
+}
+
+void ucAniGIF::mousePressEvent(QMouseEvent *e) { raiseMouse(0, e); }
+
+void ucAniGIF::mouseReleaseEvent(QMouseEvent *e) {
+    raiseMouse(1, e);
+    if (rect().contains(e->position().toPoint())) emit Click();
+}
+
+void ucAniGIF::mouseMoveEvent(QMouseEvent *e) { raiseMouse(2, e); }
