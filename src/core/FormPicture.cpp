@@ -5,6 +5,7 @@
 #include "core/Folders.h"
 #include "language/DisplayModeNames.h"
 #include "panel/SetupPanel.h"
+#include "slideshow/ControlBar.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
@@ -61,6 +62,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     HelpCaller->Move(0, 0, 300, 300);
     FormYourTown = new platform::Vb<QFrame>(QStringLiteral("FormYourTown"), this);
     FormYourTown->Move(0, 0, 6500, 5000);
+    bar = std::make_unique<ControlBar>(this);
     SSTCfg = new SetupPanel(this);
     SSTCfg->hide();
 

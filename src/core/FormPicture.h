@@ -10,7 +10,10 @@
 #include <QFrame>
 #include <QWidget>
 
+#include <memory>
+
 class SetupPanel;
+class ControlBar;
 
 // How the process was started.
 struct StartOptions {
@@ -56,6 +59,7 @@ public:
     platform::Vb<QPushButton> *HelpCaller;
     platform::Vb<QFrame> *FormYourTown;
     platform::Vb<QWidget> *webvis;
+    std::unique_ptr<ControlBar> bar;   // the control bar along the bottom edge
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;
