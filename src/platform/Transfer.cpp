@@ -1,0 +1,275 @@
+#include "platform/Transfer.h"
+
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/TextFile.h"
+
+#include <QAuthenticator>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkInformation>
+#include <QNetworkInterface>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+// A response arrived when the server sent a status line; errors below HTTP
+// (refused, reset, closed without answering) are not responses.
+bool gotResponse(QNetworkReply *reply)
+{
+    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return true;
+    return reply->error() == QNetworkReply::NoError;
+}
+
+// Catalogue replies are 8-bit text unless the server says it sends UTF-8.
+QString decodeBody(const QByteArray &body, QNetworkReply *reply)
+{
+    const QByteArray type =
+        reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().toLower();
+    if (type.contains("charset=utf-8"))
+        return QString::fromUtf8(body);
+    return textfile::fromCp1252(body);
+}
+
+void dropReply(QNetworkReply *reply)
+{
+    if (!reply)
+        return;
+    reply->disconnect();
+    if (reply->isRunning())
+        reply->abort();
+    reply->deleteLater();
+}
+
+} // namespace
+
+Transfer &Transfer::shared()
+{
+    static Transfer *instance = nullptr;
+    if (!instance) {
+        instance = new Transfer;
+        // Destroyed with the application so no reply outlives the event loop.
+        if (auto *app = QCoreApplication::instance()) {
+            QObject::connect(app, &QObject::destroyed, [] {
+                delete instance;
+                instance = nullptr;
+            });
+        }
+    }
+    return *instance;
+}
+
+Transfer::Transfer(QObject *parent) : QObject(parent), m_nam(new QNetworkAccessManager(this))
+{
+    m_nam->setProxy(m_proxy);
+    // Credentials are offered once; a proxy that refuses them fails the request
+    // instead of asking forever.
+    connect(m_nam, &QNetworkAccessManager::proxyAuthenticationRequired, this,
+            [this](const QNetworkProxy &, QAuthenticator *auth) {
+                if (auth->user().isEmpty() && !m_proxy.user().isEmpty()) {
+                    auth->setUser(m_proxy.user());
+                    auth->setPassword(m_proxy.password());
+                }
+            });
+}
+
+QNetworkRequest Transfer::makeRequest(const QString &url) const
+{
+    QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Proxies on the way must not answer from their caches either.
+    request.setRawHeader("Cache-Control", "no-cache");
+    request.setRawHeader("Pragma", "no-cache");
+    return request;
+}
+
+void Transfer::Execute(const QString &url, Completion onComplete)
+{
+    cancelRequest();
+    const std::uint64_t generation = ++m_generation;
+    m_lastUrl = url;
+    m_body.clear();
+    m_onComplete = std::move(onComplete);
+
+    QNetworkReply *reply = m_nam->get(makeRequest(url));
+    m_request = reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, generation] {
+        if (generation != m_generation)
+            return;
+        m_body += reply->read(kMaxReplyBytes - m_body.size());
+        // Nothing past the limit is ever used: complete now rather than
+        // reading an endless body.
+        if (m_body.size() >= kMaxReplyBytes)
+            finishRequest();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, generation] {
+        if (generation != m_generation)
+            return;
+        m_body += reply->read(kMaxReplyBytes - m_body.size());
+        if (gotResponse(reply)) {
+            finishRequest();
+        } else {
+            // No response: like an unreachable host, the caller keeps waiting.
+            m_request = nullptr;
+            m_onComplete = nullptr;
+            dropReply(reply);
+        }
+    });
+}
+
+void Transfer::finishRequest()
+{
+    QNetworkReply *reply = m_request.data();
+    Completion done = std::move(m_onComplete);
+    m_onComplete = nullptr;
+    m_request = nullptr;
+    ++m_generation;   // nothing more from this reply may arrive
+    const QString text = reply ? decodeBody(m_body, reply) : QString();
+    m_body.clear();
+    dropReply(reply);
+    if (done)
+        done(text);
+}
+
+void Transfer::cancelRequest()
+{
+    ++m_generation;
+    dropReply(m_request.data());
+    m_request = nullptr;
+    m_onComplete = nullptr;
+    m_body.clear();
+}
+
+bool Transfer::download(const QString &url, const QString &localFile)
+{
+    if (!QCoreApplication::instance())
+        return false;
+    const QUrl address(url, QUrl::TolerantMode);
+    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty())
+        return false;
+
+    QSaveFile out(localFile);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+
+    QNetworkReply *reply = m_nam->get(makeRequest(url));
+    QEventLoop loop;
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(Clock::toReal(kDownloadStallMs));
+    QTimer quitWatch;
+    quitWatch.setInterval(100);
+    bool failed = false;
+    qint64 received = 0;
+
+    auto take = [&] {
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty() || failed)
+            return;
+        received += chunk.size();
+        if (received > kMaxDownloadBytes || out.write(chunk) != chunk.size()) {
+            failed = true;
+            reply->abort();
+        }
+    };
+    auto giveUp = [&] {
+        failed = true;
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        take();
+        stall.start();
+    });
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connect(&stall, &QTimer::timeout, &loop, giveUp);
+    connect(&quitWatch, &QTimer::timeout, &loop, [&] {
+        if (EventPump::quitRequested())
+            giveUp();
+    });
+
+    stall.start();
+    quitWatch.start();
+    if (!reply->isFinished())
+        loop.exec();
+    stall.stop();
+    quitWatch.stop();
+    take();
+
+    bool ok = !failed && reply->error() == QNetworkReply::NoError;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (ok && status.isValid())
+        ok = status.toInt() >= 200 && status.toInt() < 300;
+    reply->disconnect();
+    reply->deleteLater();
+
+    if (!ok) {
+        out.cancelWriting();   // the temporary file goes, localFile stays as it was
+        return false;
+    }
+    return out.commit();
+}
+
+void Transfer::setProxy(const QString &host, quint16 port, const QString &user,
+                        const QString &password)
+{
+    if (host.isEmpty()) {
+        clearProxy();
+        return;
+    }
+    m_proxy = QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password);
+    m_nam->setProxy(m_proxy);
+    // Connections opened through the old settings must not be reused.
+    m_nam->clearConnectionCache();
+    m_nam->clearAccessCache();
+}
+
+void Transfer::clearProxy()
+{
+    m_proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    m_nam->setProxy(m_proxy);
+    m_nam->clearConnectionCache();
+    m_nam->clearAccessCache();
+}
+
+bool Transfer::connected() const
+{
+    if (m_connectedOverride)
+        return *m_connectedOverride;
+
+    static const bool haveBackend =
+        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+    if (haveBackend) {
+        if (const auto *info = QNetworkInformation::instance()) {
+            const auto reach = info->reachability();
+            if (reach != QNetworkInformation::Reachability::Unknown)
+                return reach != QNetworkInformation::Reachability::Disconnected;
+        }
+    }
+    // No usable backend: an interface that is up, running and not the loopback.
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        const auto flags = iface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) &&
+            flags.testFlag(QNetworkInterface::IsRunning) &&
+            !flags.testFlag(QNetworkInterface::IsLoopBack) && !iface.addressEntries().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool DownloadFile(const QString &url, const QString &localFile)
+{
+    return Transfer::shared().download(url, localFile);
+}
+
+} // namespace platform

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QNetworkProxy>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+
+namespace platform {
+
+// All network traffic of the program: catalogue requests, file downloads, the
+// proxy in use and whether the machine is online. One instance per process, so
+// requests and downloads share the proxy settings.
+class Transfer : public QObject {
+    Q_OBJECT
+public:
+    // A reply body is cut at this length.
+    static constexpr qsizetype kMaxReplyBytes = 200000;
+    // A download that receives nothing for this long (nominal ms) is given up.
+    static constexpr int kDownloadStallMs = 30000;
+    // A download larger than this fails instead of filling the disk.
+    static constexpr qint64 kMaxDownloadBytes = 128LL * 1024 * 1024;
+
+    using Completion = std::function<void(const QString &body)>;
+
+    static Transfer &shared();
+
+    // Starts a GET and returns at once. onComplete runs once, from the event
+    // loop, when a response has arrived (whatever its HTTP status), with the
+    // body cut at kMaxReplyBytes. A request that never gets a response (host
+    // unreachable, connection dropped) never completes. Starting a request
+    // abandons the one still in flight: its late reply is dropped.
+    void Execute(const QString &url, Completion onComplete);
+    // Abandons the request in flight, if any.
+    void cancelRequest();
+    bool requestInFlight() const { return !m_request.isNull(); }
+    // The address of the last request started.
+    QString lastUrl() const { return m_lastUrl; }
+
+    // Blocking download for the caller, while window events keep being
+    // processed. Always fetched from the network, never from a cache. True
+    // only when the whole body of a successful response has been written to
+    // localFile; on failure an existing localFile is left as it was.
+    // Gives up when no data arrives for kDownloadStallMs or the program quits.
+    bool download(const QString &url, const QString &localFile);
+
+    // Proxy used by every later request and download; an empty host means a
+    // direct connection.
+    void setProxy(const QString &host, quint16 port, const QString &user,
+                  const QString &password);
+    void clearProxy();
+    QNetworkProxy proxy() const { return m_proxy; }
+
+    // True when the machine reports a usable network connection.
+    bool connected() const;
+    // Tests only: force the connection state (nullopt goes back to the real one).
+    void overrideConnected(std::optional<bool> state) { m_connectedOverride = state; }
+
+private:
+    explicit Transfer(QObject *parent = nullptr);
+    QNetworkRequest makeRequest(const QString &url) const;
+    void finishRequest();
+
+    QNetworkAccessManager *m_nam;
+    QNetworkProxy m_proxy{QNetworkProxy::NoProxy};
+    QPointer<QNetworkReply> m_request;
+    QByteArray m_body;
+    Completion m_onComplete;
+    std::uint64_t m_generation = 0;
+    QString m_lastUrl;
+    std::optional<bool> m_connectedOverride;
+};
+
+// The program's download entry point: Transfer::shared().download(url, localFile).
+bool DownloadFile(const QString &url, const QString &localFile);
+
+} // namespace platform
