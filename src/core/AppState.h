@@ -91,6 +91,14 @@ struct AppState {
     std::int16_t replyReady = 1;
     QString replyText;
     QString serverMessage;
+    QString paramY0000;         // opaque client values sent with catalogue requests
+    QString paramY3333;
+    QString paramY1111;
+    std::int32_t paramY5555 = 0;
+    std::int16_t probeState = 0;       // 0 send the probe, 1 waiting, 2 answered
+    QString catalogueStatus;           // "1" or "0": outcome of the last synchronisation
+    std::int16_t collectionsAvailable = 0;
+    bool townFormOpen = false;
     std::int16_t debugMode = 0;
     bool browserSilent = true;
     std::array<QString, 11> cmdLineWords;
