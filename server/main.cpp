@@ -1,0 +1,307 @@
+// cirrolith-catalogue-server: answers the program's catalogue requests from a
+// catalogue file and serves the pictures and other files of a web root.
+
+#include "Catalogue.h"
+#include "Misbehaviour.h"
+#include "Protocol.h"
+#include "StaticFiles.h"
+
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+using namespace cirrolith::server;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    std::string catalogue;
+    std::string webroot;
+    std::string host = "127.0.0.1";
+    int port = 8473;
+    std::string cataloguePath = "/public/catalogue";
+    std::string logFile;
+    bool check = false;
+    std::vector<Rule> rules;
+};
+
+const char *kUsage =
+    "usage: cirrolith-catalogue-server --catalogue FILE [options]\n"
+    "  --catalogue FILE       catalogue file (required)\n"
+    "  --webroot DIR          serve static files from DIR\n"
+    "  --host ADDR            address to listen on (default 127.0.0.1)\n"
+    "  --port N               port (default 8473; 0 picks a free one)\n"
+    "  --catalogue-path PATH  path that answers catalogue requests (default /public/catalogue)\n"
+    "  --log FILE             append the request log to FILE (default: standard error)\n"
+    "  --misbehave RULE       deliberate fault, repeatable; RULE is\n"
+    "                         MODE[,on=SCOPE+...][,count=N] with MODE one of\n"
+    "                         delay=MS hang close no-marker err huge[=BYTES]\n"
+    "  --check                check the catalogue file and exit\n";
+
+std::mutex stopMutex;
+std::condition_variable stopCv;
+bool stopping = false;
+
+// Waits up to ms (forever when ms < 0); false when the server is stopping.
+bool waitUnlessStopping(long ms)
+{
+    std::unique_lock lock(stopMutex);
+    if (ms < 0)
+        stopCv.wait(lock, [] { return stopping; });
+    else
+        stopCv.wait_for(lock, std::chrono::milliseconds(ms), [] { return stopping; });
+    return !stopping;
+}
+
+class Log {
+public:
+    explicit Log(FILE *out) : out_(out) {}
+    void line(const std::string &text)
+    {
+        auto now = std::chrono::system_clock::now();
+        std::time_t t = std::chrono::system_clock::to_time_t(now);
+        int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
+        std::lock_guard lock(mutex_);
+        std::fprintf(out_, "%s.%03d %s\n", stamp, ms, text.c_str());
+        std::fflush(out_);
+    }
+
+private:
+    FILE *out_;
+    std::mutex mutex_;
+};
+
+// httplib does not hand the socket to handlers; find it by its two ends so a
+// "close" fault can drop the connection before anything is written.
+void dropConnection(const httplib::Request &req)
+{
+    DIR *dir = opendir("/proc/self/fd");
+    if (!dir)
+        return;
+    while (dirent *d = readdir(dir)) {
+        int fd = std::atoi(d->d_name);
+        if (fd <= 2)
+            continue;
+        sockaddr_in local{}, peer{};
+        socklen_t ll = sizeof local, pl = sizeof peer;
+        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &ll) != 0 || local.sin_family != AF_INET)
+            continue;
+        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &pl) != 0)
+            continue;
+        if (ntohs(local.sin_port) == req.local_port && ntohs(peer.sin_port) == req.remote_port) {
+            shutdown(fd, SHUT_RDWR);
+            break;
+        }
+    }
+    closedir(dir);
+}
+
+bool parseArgs(int argc, char **argv, Options &o)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> const char * {
+            if (i + 1 >= argc) {
+                std::cerr << a << " needs a value\n";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            std::exit(0);
+        } else if (a == "--check") {
+            o.check = true;
+        } else if (a == "--catalogue" || a == "--webroot" || a == "--host" || a == "--port" ||
+                   a == "--catalogue-path" || a == "--log" || a == "--misbehave") {
+            const char *v = value();
+            if (!v)
+                return false;
+            if (a == "--catalogue") o.catalogue = v;
+            else if (a == "--webroot") o.webroot = v;
+            else if (a == "--host") o.host = v;
+            else if (a == "--catalogue-path") o.cataloguePath = v;
+            else if (a == "--log") o.logFile = v;
+            else if (a == "--port") {
+                char *end = nullptr;
+                long p = std::strtol(v, &end, 10);
+                if (!*v || *end || p < 0 || p > 65535) {
+                    std::cerr << "bad port " << v << "\n";
+                    return false;
+                }
+                o.port = static_cast<int>(p);
+            } else {
+                std::string error;
+                auto rule = parseRule(v, error);
+                if (!rule) {
+                    std::cerr << "--misbehave " << v << ": " << error << "\n";
+                    return false;
+                }
+                o.rules.push_back(*rule);
+            }
+        } else {
+            std::cerr << "unknown option " << a << "\n" << kUsage;
+            return false;
+        }
+    }
+    if (o.catalogue.empty()) {
+        std::cerr << kUsage;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options opt;
+    if (!parseArgs(argc, argv, opt))
+        return 2;
+
+    std::string error;
+    auto catalogue = loadCatalogue(opt.catalogue, error);
+    if (!catalogue) {
+        std::cerr << error << "\n";
+        return 2;
+    }
+    if (opt.check) {
+        std::cout << opt.catalogue << ": " << catalogue->entries.size() << " entries\n";
+        return 0;
+    }
+    if (!opt.webroot.empty() && !fs::is_directory(opt.webroot)) {
+        std::cerr << "web root " << opt.webroot << " is not a directory\n";
+        return 2;
+    }
+
+    FILE *logOut = stderr;
+    if (!opt.logFile.empty()) {
+        logOut = std::fopen(opt.logFile.c_str(), "a");
+        if (!logOut) {
+            std::cerr << "cannot open log " << opt.logFile << ": " << std::strerror(errno) << "\n";
+            return 2;
+        }
+    }
+    Log log(logOut);
+
+    Misbehaviour faults;
+    for (auto &r : opt.rules)
+        faults.add(r);
+
+    // Signals go to one thread that stops the server; workers never see them.
+    sigset_t sigs;
+    sigemptyset(&sigs);
+    sigaddset(&sigs, SIGINT);
+    sigaddset(&sigs, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &sigs, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    httplib::Server svr;
+    // Hanging requests hold a worker each; leave room for the rest.
+    svr.new_task_queue = [] { return new httplib::ThreadPool(32); };
+
+    svr.Get(".*", [&](const httplib::Request &req, httplib::Response &res) {
+        std::string who = req.remote_addr + ":" + std::to_string(req.remote_port);
+        std::string line = who + " " + req.method + " " + req.target;
+        const bool isCatalogue = req.path == opt.cataloguePath;
+
+        Query query;
+        std::optional<Rule> fault;
+        if (isCatalogue) {
+            size_t q = req.target.find('?');
+            query = parseQuery(q == std::string::npos ? std::string_view() : std::string_view(req.target).substr(q + 1));
+            fault = faults.take(query.command);
+        } else {
+            fault = faults.take(std::nullopt);
+        }
+        std::string tag = isCatalogue ? std::string(commandName(query.command)) : std::string("file");
+        if (fault)
+            tag += " fault=" + fault->text;
+
+        if (fault && fault->fault == Fault::Delay && !waitUnlessStopping(fault->arg)) {
+            dropConnection(req);
+            return;
+        }
+        if (fault && (fault->fault == Fault::Hang || fault->fault == Fault::Close)) {
+            log.line(line + " -> " + (fault->fault == Fault::Hang ? "no answer" : "closed") + " [" + tag + "]");
+            if (fault->fault == Fault::Hang)
+                waitUnlessStopping(-1);
+            dropConnection(req);
+            return;
+        }
+
+        res.set_header("Cache-Control", "no-cache, no-store");
+        if (isCatalogue) {
+            auto items = replyItems(*catalogue, query);
+            std::string body = fault ? applyToReply(*fault, query.command, std::move(items)) : formatReply(items);
+            res.status = 200;
+            res.set_content(body, "text/html");
+        } else if (auto file = opt.webroot.empty() ? std::nullopt : resolveWebPath(opt.webroot, req.path)) {
+            std::ifstream in(*file, std::ios::binary);
+            std::ostringstream buf;
+            buf << in.rdbuf();
+            res.status = 200;
+            res.set_content(buf.str(), contentTypeFor(*file).c_str());
+        } else {
+            res.status = 404;
+            res.set_content("not found\n", "text/plain");
+        }
+        log.line(line + " -> " + std::to_string(res.status) + " " + std::to_string(res.body.size()) + " bytes [" + tag + "]");
+    });
+
+    int port = opt.port;
+    if (port == 0) {
+        port = svr.bind_to_any_port(opt.host);
+        if (port < 0) {
+            std::cerr << "cannot listen on " << opt.host << "\n";
+            return 1;
+        }
+    } else if (!svr.bind_to_port(opt.host, port)) {
+        std::cerr << "cannot listen on " << opt.host << ":" << port << "\n";
+        return 1;
+    }
+
+    std::thread signalThread([&] {
+        int sig = 0;
+        sigwait(&sigs, &sig);
+        {
+            std::lock_guard lock(stopMutex);
+            stopping = true;
+        }
+        stopCv.notify_all();
+        svr.stop();
+    });
+
+    log.line("catalogue " + opt.catalogue + ": " + std::to_string(catalogue->entries.size()) + " entries; web root " +
+             (opt.webroot.empty() ? std::string("none") : opt.webroot));
+    std::cout << "listening on " << opt.host << ":" << port << std::endl;
+    svr.listen_after_bind();
+
+    // Stopped by something other than a signal: release the signal thread.
+    if (!stopping)
+        pthread_kill(signalThread.native_handle(), SIGTERM);
+    signalThread.join();
+    log.line("stopped");
+    return 0;
+}

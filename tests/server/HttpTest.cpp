@@ -1,0 +1,181 @@
+// The server binary over real HTTP on 127.0.0.1, port chosen by the system.
+
+#include "ServerProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using namespace servertest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPath = "/public/catalogue?";
+const std::string kClient = "&x00=y0000&x00=y3333&x00=y1111&x00=y55550";
+const std::string kProbe = kPath + "p=1&x00=x8888&x00=y0000&x00=y3333&x00=y1111";
+const std::string kIds = kPath + "p=1&x00=x6666" + kClient;
+
+class ServerHttp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = makeTempDir();
+        writeFile(dir_ + "/catalogue.txt",
+                  "@message Demo day\n"
+                  "http://127.0.0.1:8473/pics/a.jpg | 14 | Satellite SAT1 one | SRC-Sat-95\n"
+                  "4ttp://127.0.0.1:8473/pics/b.gif | 1  | Radar RAD1 loop    | SRC-Radar-200\n"
+                  "http://127.0.0.1:8473/pics/c.png | 5  | Chart CH1 chart    | SRC-Chart\n");
+        writeFile(dir_ + "/root/pics/a.jpg", std::string("\xff\xd8\xff\x00jpeg\r\n", 10));
+        writeFile(dir_ + "/root/public/Help-Online.asp", "<html>help</html>");
+        writeFile(dir_ + "/outside.txt", "secret");
+        fs::create_symlink(dir_ + "/outside.txt", dir_ + "/root/pics/leak.txt");
+    }
+    void TearDown() override
+    {
+        server_.stop();
+        fs::remove_all(dir_);
+    }
+    void startServer(std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> args{"--catalogue", dir_ + "/catalogue.txt", "--webroot", dir_ + "/root",
+                                      "--log", dir_ + "/server.log"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(server_.start(args)) << server_.stderrText();
+    }
+    std::string body(const std::string &target)
+    {
+        HttpResult r = httpGet(server_.port(), target);
+        EXPECT_EQ(r.status, 200) << target;
+        return r.body;
+    }
+
+    std::string dir_;
+    ServerProcess server_;
+};
+
+} // namespace
+
+TEST_F(ServerHttp, AnswersEachRequestByteForByte)
+{
+    startServer();
+    EXPECT_EQ(body(kProbe), "<P>NWX_REPLY_TO_CLIENT<P>");
+    EXPECT_EQ(body(kPath + "p=1&x00=y0000&x00=x5555&x00=y3333&x00=y1111&x00=y55550"), "<P>outmsg:Demo day<P>");
+    EXPECT_EQ(body(kPath + "p=1&x00=x4444" + kClient),
+              "<P>http://127.0.0.1:8473/pics/a.jpg<P>4ttp://127.0.0.1:8473/pics/b.gif<P>http://127.0.0.1:8473/pics/c.png<P>");
+    EXPECT_EQ(body(kIds), "<P>14<P>1<P>5<P>");
+    EXPECT_EQ(body(kPath + "p=1&x00=x7777" + kClient), "<P>Satellite SAT1 one<P>Radar RAD1 loop<P>Chart CH1 chart<P>");
+    EXPECT_EQ(body(kPath + "p=1&x00=x9999" + kClient), "<P>SRC-Sat-95<P>SRC-Radar-200<P>SRC-Chart<P>");
+    EXPECT_EQ(body(kPath + "p=1&x00=y2222[_5_14_]&x00=y0000&x00=y1111&x00=y3333&x00=y55550"),
+              "<P>http://127.0.0.1:8473/pics/c.png<P>http://127.0.0.1:8473/pics/a.jpg<P>");
+    // Client values are opaque and may be escaped on the way.
+    EXPECT_EQ(body(kPath + "p=1&x00=y2222%5B_1_%5D&x00=y0000abc&x00=y1111%20x&x00=y3333q&x00=y5555-7"),
+              "<P>4ttp://127.0.0.1:8473/pics/b.gif<P>");
+
+    for (const std::string &bad : {kPath + "p=1&x00=x8888&x00=y0000&x00=y1111&x00=y3333", kPath + "p=1&x00=x1111",
+                                   std::string("/public/catalogue"), kPath + "p=1&x00=y2222[_1]&x00=y0000&x00=y1111&x00=y3333&x00=y55550"}) {
+        std::string b = body(bad);
+        EXPECT_EQ(b.rfind("<P>ERR ", 0), 0u) << bad << " -> " << b;
+        EXPECT_EQ(b.substr(b.size() - 3), "<P>");
+    }
+}
+
+TEST_F(ServerHttp, ServesFilesFromTheWebRootOnlyAndLogsEveryRequest)
+{
+    startServer();
+    HttpResult pic = httpGet(server_.port(), "/pics/a.jpg");
+    EXPECT_EQ(pic.status, 200);
+    EXPECT_EQ(pic.body, std::string("\xff\xd8\xff\x00jpeg\r\n", 10));
+    EXPECT_NE(pic.headers.find("image/jpeg"), std::string::npos);
+    HttpResult help = httpGet(server_.port(), "/public/Help-Online.asp");
+    EXPECT_EQ(help.body, "<html>help</html>");
+    EXPECT_NE(help.headers.find("text/html"), std::string::npos);
+
+    for (const char *target : {"/../outside.txt", "/pics/../../outside.txt", "/%2e%2e/outside.txt",
+                                      "/pics/%2e%2e/%2e%2e/outside.txt", "/pics/leak.txt", "/pics", "/nothing.jpg",
+                                      "/pics/a.jpg%00.png"}) {
+        HttpResult r = httpGet(server_.port(), target);
+        EXPECT_NE(r.status, 200) << target;
+        EXPECT_EQ(r.body.find("secret"), std::string::npos) << target;
+    }
+
+    // Hostile requests leave the server answering.
+    httpRaw(server_.port(), "GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n", 300);
+    httpRaw(server_.port(), std::string("\x00\xff\r\n\r\n", 6), 300);
+    httpGet(server_.port(), kPath + "p=1" + std::string(3000, '&') + "x00=");
+    httpGet(server_.port(), kPath + "p=1&x00=y2222[_" + std::string(4000, '9') + "_]&x00=y0000&x00=y1111&x00=y3333&x00=y55550");
+    EXPECT_EQ(body(kIds), "<P>14<P>1<P>5<P>");
+
+    server_.stop();
+    std::string log = readFile(dir_ + "/server.log");
+    EXPECT_NE(log.find("GET /pics/a.jpg -> 200"), std::string::npos) << log;
+    EXPECT_NE(log.find("GET " + kIds + " -> 200"), std::string::npos) << log;
+    EXPECT_NE(log.find("GET /../outside.txt -> 404"), std::string::npos) << log;
+}
+
+TEST_F(ServerHttp, ProbeLosesItsMarkerOnlyAsOftenAsAsked)
+{
+    startServer({"--misbehave", "no-marker,on=probe,count=1"});
+    HttpResult first = httpGet(server_.port(), kProbe);
+    EXPECT_EQ(first.status, 200);
+    EXPECT_EQ(first.body.find("NWX_REPLY_TO_CLIENT"), std::string::npos);
+    EXPECT_FALSE(first.body.empty());
+    EXPECT_EQ(body(kProbe), "<P>NWX_REPLY_TO_CLIENT<P>");
+}
+
+TEST_F(ServerHttp, ErrAndHugeRepliesKeepTheFraming)
+{
+    startServer({"--misbehave", "err,on=ids", "--misbehave", "huge=210000,on=descriptions"});
+    EXPECT_EQ(body(kIds), "<P>14<P>ERR deliberate failure<P>1<P>5<P>");
+    std::string big = body(kPath + "p=1&x00=x7777" + kClient);
+    EXPECT_GT(big.size(), 210000u);
+    EXPECT_EQ(big.rfind("<P>Satellite SAT1 one<P>Radar RAD1 loop<P>Chart CH1 chart<P>filler", 0), 0u);
+    EXPECT_EQ(big.substr(big.size() - 3), "<P>");
+    EXPECT_EQ(body(kProbe), "<P>NWX_REPLY_TO_CLIENT<P>");
+}
+
+TEST_F(ServerHttp, DelaysHangsAndClosesWithoutStoppingOthers)
+{
+    startServer({"--misbehave", "close,on=ids", "--misbehave", "hang,on=probe,count=1", "--misbehave",
+                 "delay=400,on=credits", "--misbehave", "close,on=files,count=1"});
+
+    HttpResult closed = httpGet(server_.port(), kIds);
+    EXPECT_TRUE(closed.connected);
+    EXPECT_FALSE(closed.timedOut);
+    EXPECT_EQ(closed.raw, "");
+
+    HttpResult file = httpGet(server_.port(), "/pics/a.jpg");
+    EXPECT_EQ(file.raw, "");
+    EXPECT_EQ(httpGet(server_.port(), "/pics/a.jpg").status, 200);
+
+    HttpResult hanging;
+    std::thread waiter([&] { hanging = httpGet(server_.port(), kProbe, 700); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(body(kProbe), "<P>NWX_REPLY_TO_CLIENT<P>");   // the hang was for one probe only
+
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(body(kPath + "p=1&x00=x9999" + kClient), "<P>SRC-Sat-95<P>SRC-Radar-200<P>SRC-Chart<P>");
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(400));
+
+    waiter.join();
+    EXPECT_TRUE(hanging.timedOut);
+    EXPECT_EQ(hanging.raw, "");
+    // A hanging request must not keep the server from shutting down.
+    EXPECT_EQ(server_.stop(), 0);
+}
+
+TEST_F(ServerHttp, RefusesBadArgumentsAndCatalogues)
+{
+    writeFile(dir_ + "/bad.txt", "http://x/a.jpg|1|one\nhttp://x/b.jpg|1|two\n");
+    EXPECT_EQ(server_.runToExit({"--catalogue", dir_ + "/bad.txt", "--port", "0"}), 2);
+    EXPECT_NE(server_.stderrText().find("line 2: id 1 used twice"), std::string::npos) << server_.stderrText();
+
+    ServerProcess p2;
+    EXPECT_EQ(p2.runToExit({"--catalogue", dir_ + "/catalogue.txt", "--misbehave", "explode"}), 2);
+    ServerProcess p3;
+    EXPECT_EQ(p3.runToExit({"--catalogue", dir_ + "/missing.txt"}), 2);
+    ServerProcess p4;
+    EXPECT_EQ(p4.runToExit({"--catalogue", dir_ + "/catalogue.txt", "--check"}), 0);
+}
