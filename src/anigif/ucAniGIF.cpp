@@ -133,6 +133,7 @@ int ucAniGIF::loadGifBytes() {
     if (!m_gifBytes.isEmpty()) n = m_core.parse(m_gifBytes);
     if (n > 0) {
         m_loops = m_core.loops();
+        m_loopsRemaining = m_loops;
         if (buildFrameStrip(true)) {
             if (runMode() && n == 1) emit FrameChanged(1, false);
             return n;
@@ -335,6 +336,7 @@ void ucAniGIF::resetControl() {
 QSize ucAniGIF::ComputeDisplaySize() {
     const int cw = width(), ch = height();
     const int W = m_core.width(), H = m_core.height();
+    m_sizeAtCompute = size();
     if (!loaded() || W <= 0 || H <= 0) return {cw, ch};
     const float fx = float(cw) / float(W), fy = float(ch) / float(H);
     QSize result(cw, ch);
@@ -419,7 +421,8 @@ QColor ucAniGIF::resolvedBackColor() const {
 
 void ucAniGIF::renderCurrentFrame(QPainter &p) {
     if (!loaded() || m_currentFrame == 0) return;
-    if (m_scaleX == 0.0f) ComputeDisplaySize();
+    // A hidden control gets its resize notification only when shown.
+    if (m_scaleX == 0.0f || size() != m_sizeAtCompute) ComputeDisplaySize();
     anigif::RenderParams rp;
     rp.offsetX = m_offsetX;
     rp.offsetY = m_offsetY;

@@ -180,5 +180,6 @@ private:
     bool m_windowed = false;
     float m_scaleX = 0.0f, m_scaleY = 0.0f;
     bool m_resizing = false;
+    QSize m_sizeAtCompute;
     std::optional<std::vector<anigif::ColorRow>> m_cache;
 };
