@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace platform {
 
 namespace {
@@ -33,11 +35,24 @@ DialogService &DialogService::current()
 
 void DialogService::install(DialogService *service) { g_installed = service; }
 
+// Without a screen nobody could answer a dialog: the message goes to the
+// error stream and the first button is taken, so a headless run never hangs.
+static bool headless()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
 MsgResult InteractiveDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                                      const QString &title)
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return firstButton(buttons);   // no display: nobody could answer
+    if (headless()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title.isEmpty() ? defaultTitle() : title),
+                     qPrintable(text));
+        return firstButton(buttons);
+    }
 
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? defaultTitle() : title);
@@ -72,7 +87,7 @@ MsgResult InteractiveDialogs::MsgBox(const QString &text, MsgButtons buttons, Ms
 
 QString InteractiveDialogs::ShowOpenFile(const OpenFileRequest &request)
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (headless())
         return QString();
     QStringList filters;
     for (int i = 0; i < request.filterNames.size() && i < request.filterPatterns.size(); ++i)

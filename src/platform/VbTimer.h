@@ -10,9 +10,9 @@ namespace platform {
 
 // A window timer with Enabled / Interval semantics: it ticks every Interval
 // nominal milliseconds while Enabled and Interval > 0. Changing Interval of a
-// running timer restarts its count. A tick handler that processes events may
-// see the timer tick again inside itself unless it disables the timer first,
-// exactly like the window timers the program was designed around.
+// running timer restarts its count. While a handler waits (processing
+// events) the other timers keep ticking; the same timer does not start a
+// second tick inside its own handler.
 class VbTimer : public QObject {
     Q_OBJECT
 public:

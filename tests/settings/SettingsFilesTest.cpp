@@ -1,0 +1,199 @@
+#include "core/FormPicture.h"
+#include "panel/SetupPanel.h"
+#include "platform/DialogService.h"
+#include "platform/Screen.h"
+#include "support/TempPortable.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using platform::MsgIcon;
+using platform::ScriptedDialogs;
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::Screen::override(19200, 10800, 96);
+        form = std::make_unique<FormPicture>(StartOptions{portable.appDir(), QString()});
+        ASSERT_TRUE(form->Form_Load());
+        dialogs.clear();
+    }
+    void TearDown() override { platform::Screen::clearOverride(); }
+
+    QString config() const { return QString::fromLatin1(portable.read("Cirrolith4_Config.dat")); }
+    void setTimers(const QString &download, const QString &slide)
+    {
+        form->SSTCfg->SSTCfg_timeDwLoad->setText(download);
+        form->SSTCfg->SSTCfg_timeRefresh->setText(slide);
+    }
+
+    TempPortable portable;
+    ScriptedDialogs dialogs;
+    platform::ScopedDialogs scope{&dialogs};
+    std::unique_ptr<FormPicture> form;
+};
+
+} // namespace
+
+TEST_F(Settings, TimerCorrectionsShowTheirMessagesInTheUsersLanguage)
+{
+    form->Lingua = 1;
+    setTimers("10", "0");
+    form->settings.SaveConfig();
+    EXPECT_EQ(dialogs.texts(), QStringList({"Download Timer too small.", "Slide Show Timer too small."}));
+    EXPECT_EQ(dialogs.shown()[0].title, "Warning!");
+    EXPECT_EQ(dialogs.shown()[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(config().startsWith("15\r\n1\r\n"));
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "15");
+
+    dialogs.clear();
+    form->Lingua = 2;
+    setTimers("abc", "");
+    form->settings.SaveConfig();
+    EXPECT_EQ(dialogs.texts(), QStringList({"Tempo Download non valido.", "Timer Slide Show non valido."}));
+    EXPECT_TRUE(config().startsWith("15\r\n1\r\n"));
+
+    // The slide timer's not-numeric message is read while the box still
+    // holds the bad text; the others after the correction.
+    dialogs.clear();
+    form->Lingua = 4;
+    setTimers("7", "x");
+    QStringList boxesWhenShown;
+    dialogs.onShow = [&](const ScriptedDialogs::Shown &) {
+        boxesWhenShown << form->SSTCfg->SSTCfg_timeDwLoad->text() + "|" +
+                              form->SSTCfg->SSTCfg_timeRefresh->text();
+    };
+    form->settings.SaveConfig();
+    dialogs.onShow = nullptr;
+    EXPECT_EQ(dialogs.texts(), QStringList({QString::fromUtf8("Intervalo Descargue demasiado corto."),
+                                            QString::fromUtf8("Temporizador Slide Espectáculo no vadea.")}));
+    EXPECT_EQ(boxesWhenShown, QStringList({"15|x", "15|x"}));
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "1");
+
+    // No language chosen: corrected all the same, silently.
+    dialogs.clear();
+    form->Lingua = 999;
+    setTimers("3", "-2");
+    form->settings.SaveConfig();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(config().startsWith("15\r\n1\r\n"));
+
+    dialogs.clear();
+    form->Lingua = 3;
+    setTimers("15.5", "20");
+    form->SSTCfg->SSTCfg_LblinserisciImg->setText("/pics/ciel.png");
+    form->settings.SaveConfig();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(config(), "15.5\r\n20\r\nFull_Screen\r\n/pics/ciel.png\r\n\r\n\r\n");
+}
+
+TEST_F(Settings, SelectionIsWrittenWithIdsAndRecorded)
+{
+    for (int i = 0; i < 10; ++i) {
+        form->listURL[i] = QString("http://h/p%1.jpg").arg(i);
+        form->listURLcomment[i] = QString("picture %1").arg(i);
+        form->listIdUrl[i] = static_cast<std::int16_t>(100 + i);
+    }
+    form->listIdUrl[3] = 101;
+    form->listIdUrl[7] = 205;
+    form->settings.ReadPictureList();   // marks 0..3 from the default file
+    QListWidget *list = form->SSTCfg->Tabella_Mappe_Selezionate;
+    ASSERT_EQ(list->count(), 10);
+    EXPECT_EQ(list->item(4)->text(), " - picture 4");
+    EXPECT_EQ(list->selectedItems().size(), 4);
+
+    list->clearSelection();
+    list->item(3)->setSelected(true);
+    list->item(7)->setSelected(true);
+    form->settings.SaveConfig();
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), QByteArray("3\r\n101\r\n7\r\n205\r\n\r\n\r\n"));
+    EXPECT_EQ(form->selectionCount, 2);
+    EXPECT_EQ(form->listIdCopyright[0], 4);
+    EXPECT_EQ(form->listIdCopyright[1], 8);
+    EXPECT_EQ(form->listIdCopyright[2], 0);
+    EXPECT_TRUE(form->LastUpdate.startsWith(" - RFRS:"));
+    EXPECT_TRUE(form->whoWeAre->text().endsWith(form->LastUpdate));
+
+    // Reading back selects what the file names; positions past the list are ignored.
+    portable.write("Cirrolith4_Picture_List.dat", "7\r\n205\r\n12\r\n9\r\n\r\n\r\n");
+    form->settings.ReadPictureList();
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->row(list->selectedItems()[0]), 7);
+
+    // Nothing selected: only the end mark.
+    list->clearSelection();
+    form->settings.SaveConfig();
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), QByteArray("\r\n\r\n"));
+}
+
+TEST_F(Settings, FailedWriteLeavesNoSettingsBehind)
+{
+    portable.write("Cirrolith4_Language.dat", " 1");
+    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
+    portable.write("Cirrolith4_MyTown.dat", "Aosta\r\n");
+    // A folder where the configuration file should go makes the write fail.
+    QFile::remove(portable.work("Cirrolith4_Config.dat"));
+    ASSERT_TRUE(QDir().mkdir(portable.work("Cirrolith4_Config.dat")));
+    form->Lingua = 3;
+    form->imgClock.setEnabled(true);
+    form->settings.SaveConfig();
+    EXPECT_EQ(dialogs.texts(), QStringList{QString::fromUtf8("ERREUR D'ÉCRITURE SUR LES FICHIERS DE CONFIGURATION!")});
+    EXPECT_EQ(dialogs.shown()[0].title, platform::DialogService::defaultTitle());
+    EXPECT_FALSE(form->imgClock.Enabled());
+    EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
+    EXPECT_FALSE(portable.exists("Cirrolith4_Language.dat"));
+    EXPECT_FALSE(portable.exists("Cirrolith4_Proxy.dat"));
+    EXPECT_TRUE(portable.exists("Cirrolith4_MyTown.dat"));
+}
+
+TEST_F(Settings, ResetDeletesTheFourFilesEvenReadOnlyAndBlocksSaving)
+{
+    portable.write("Cirrolith4_Language.dat", " 1");
+    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
+    portable.write("Cirrolith4_Proxy.bak", "\r\n\r\n\r\n\r\n0\r\n");
+    QFile::setPermissions(portable.work("Cirrolith4_Config.dat"), QFileDevice::ReadOwner);
+    form->settings.DeleteConfigFiles();
+    for (const char *gone : {"Cirrolith4_Picture_List.dat", "Cirrolith4_Config.dat", "Cirrolith4_Proxy.dat",
+                             "Cirrolith4_Language.dat"})
+        EXPECT_FALSE(portable.exists(gone)) << gone;
+    EXPECT_TRUE(portable.exists("Cirrolith4_Proxy.bak"));
+
+    form->restartPending = true;
+    form->settings.SaveConfig();
+    EXPECT_FALSE(portable.exists("Cirrolith4_Config.dat"));
+    EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
+}
+
+TEST_F(Settings, ReadFailureDisablesTheClockAndForgetsTheFiles)
+{
+    portable.write("Cirrolith4_Config.dat", "25\r\n6\r\n");
+    form->imgClock.setEnabled(true);
+    EXPECT_FALSE(form->settings.ReadConfig());
+    EXPECT_FALSE(form->configValid);
+    EXPECT_FALSE(form->imgClock.Enabled());
+    EXPECT_FALSE(portable.exists("Cirrolith4_Config.dat"));
+    EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
+    // What was read before the file ran out stays in the boxes.
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "25");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "6");
+
+    // With the configuration invalid, the next save writes the default selection.
+    form->settings.SaveConfig();
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"),
+              QByteArray("0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n"));
+}
+
+TEST_F(Settings, SaveAllReenablesTheRunButtons)
+{
+    form->settings.saveAll();
+    SetupPanel &p = *form->SSTCfg;
+    EXPECT_TRUE(p.SSTCfg_cmdConferma->Enabled());
+    EXPECT_TRUE(p.SSTCfg_ExitProgram->Enabled());
+    EXPECT_FALSE(p.SSTCfg_salvaConfig->Enabled());
+    EXPECT_FALSE(p.SSTCfg_salvaConfig2->Enabled());
+    EXPECT_EQ(form->settingsChanged, 0);
+}

@@ -1,0 +1,12 @@
+// gtest main with a QApplication: widget tests need one, and waits through the
+// event pump need an event loop.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
