@@ -7,7 +7,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Debian packages the build, the program, the tests and the demo need.
 PACKAGES := cmake ninja-build g++ make pkg-config \
-            qt6-base-dev qt6-image-formats-plugins libqt6svg6 qt6-webengine-dev \
+            qt6-base-dev qt6-image-formats-plugins qt6-webengine-dev \
             libcpp-httplib-dev libarchive-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libgif-dev gifsicle tinyproxy xvfb xauth \
