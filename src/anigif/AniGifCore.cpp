@@ -186,6 +186,8 @@ void AniGifCore::composeBefore(int f) {
     const FrameInfo &fi = frame(f);
     if (fi.disposal == 3) {
         const QRect r = QRect(fi.left, fi.top, fi.width, fi.height) & m_canvas.rect();
+        m_saved.clear();
+        if (r.isEmpty()) return;
         m_saved.resize(std::size_t(r.width()) * r.height());
         for (int y = 0; y < r.height(); ++y)
             std::memcpy(m_saved.data() + std::size_t(y) * r.width(),
