@@ -69,7 +69,9 @@ TEST(AnigifTool, DumpEqualsReferenceOnOtherEncoders) {
                 ASSERT_EQ(gifkit::diff(png, ref.frames[i]), "") << variants[t].join(' ').toStdString()
                                                                << " frame " << i + 1;
             }
-            if (input.size() == b.size()) EXPECT_EQ(compared, int(ref.frames.size()));
+            if (input.size() == b.size()) {
+                EXPECT_EQ(compared, int(ref.frames.size()));
+            }
         }
     }
 }
