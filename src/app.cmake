@@ -25,3 +25,7 @@ endif()
 add_executable(cirrolith main.cpp)
 target_link_libraries(cirrolith PRIVATE cirrolith_app)
 set_target_properties(cirrolith PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR})
+
+# The collections package is read as an archive, never run.
+find_package(LibArchive REQUIRED)
+target_link_libraries(cirrolith_app PUBLIC LibArchive::LibArchive)

@@ -3,14 +3,21 @@
 #include "core/CatalogueAddress.h"
 #include "core/CommandLine.h"
 #include "core/Folders.h"
+#include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
+#include "panel/ConnectionFrame.h"
+#include "panel/LanguageFrame.h"
 #include "panel/SetupPanel.h"
+#include "panel/TownFrame.h"
 #include "slideshow/ControlBar.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "settings/ConfigFile.h"
 #include "settings/PictureListFile.h"
+#include "settings/LanguageFiles.h"
+#include "settings/ProxyFiles.h"
+#include "settings/TownFiles.h"
 #include "platform/TextFile.h"
 
 #include <QCloseEvent>
@@ -60,11 +67,20 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     timerflag->setReadOnly(true);
     HelpCaller = new platform::Vb<QPushButton>(QStringLiteral("HelpCaller"), this);
     HelpCaller->Move(0, 0, 300, 300);
-    FormYourTown = new platform::Vb<QFrame>(QStringLiteral("FormYourTown"), this);
-    FormYourTown->Move(0, 0, 6500, 5000);
+    FormYourTown = new TownFrame(*this, this);
+    FormYourTown->hide();
     bar = std::make_unique<ControlBar>(this);
     SSTCfg = new SetupPanel(this);
     SSTCfg->hide();
+    Frame_Select_Connection = new ConnectionFrame(*this, this);
+    Frame_Select_Connection->hide();
+    Frame_Select_Language = new LanguageFrame(*this, this);
+    Frame_Select_Language->hide();
+    catalogue = std::make_unique<Catalogue>(*this);
+    proxyFiles = std::make_unique<ProxyFiles>(*this);
+    languageFiles = std::make_unique<LanguageFiles>(*this);
+    townFiles = std::make_unique<TownFiles>(*this);
+    generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
         QPalette pal = label->palette();
@@ -201,8 +217,8 @@ bool FormPicture::Form_Load()
     timerflag->setBackColor(platform::kVbRed);
     generalClock.setEnabled(true);                                             // 32
     helpFile = appPath + QStringLiteral("/Cirrolith.html");                    // 33
-    // 34: the version check and 35: closing stray browser windows come with
-    // the catalogue and special-sources subsystems.
+    catalogue->CheckVersion();                                                 // 34
+    // 35: closing stray browser windows comes with the special-sources subsystem.
     return true;
 }
 

@@ -14,6 +14,13 @@
 
 class SetupPanel;
 class ControlBar;
+class Catalogue;
+class ProxyFiles;
+class LanguageFiles;
+class TownFiles;
+class ConnectionFrame;
+class LanguageFrame;
+class TownFrame;
 
 // How the process was started.
 struct StartOptions {
@@ -57,9 +64,15 @@ public:
     platform::Label *lVersion;
     platform::Vb<QLineEdit> *timerflag;
     platform::Vb<QPushButton> *HelpCaller;
-    platform::Vb<QFrame> *FormYourTown;
+    TownFrame *FormYourTown;                    // the home-town form
+    ConnectionFrame *Frame_Select_Connection;
+    LanguageFrame *Frame_Select_Language;
     platform::Vb<QWidget> *webvis;
     std::unique_ptr<ControlBar> bar;   // the control bar along the bottom edge
+    std::unique_ptr<Catalogue> catalogue;        // catalogue server exchange, connection clock
+    std::unique_ptr<ProxyFiles> proxyFiles;      // connection settings
+    std::unique_ptr<LanguageFiles> languageFiles;
+    std::unique_ptr<TownFiles> townFiles;
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;

@@ -1,0 +1,291 @@
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/CatalogueProtocol.h"
+#include "catalogue/CollectionsPackage.h"
+#include "catalogue/ConnectionMessages.h"
+#include "catalogue/VersionFile.h"
+#include "core/CatalogueAddress.h"
+#include "core/FormPicture.h"
+#include "panel/ConnectionFrame.h"
+#include "panel/SetupPanel.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "platform/TextFile.h"
+#include "platform/Transfer.h"
+#include "settings/LanguageFiles.h"
+#include "settings/PictureListFile.h"
+#include "settings/ProxyFiles.h"
+#include "settings/TownFiles.h"
+#include "slideshow/ControlBar.h"
+
+#include <QDir>
+#include <QFile>
+
+using platform::EventPump;
+namespace tf = platform::textfile;
+
+Catalogue::Catalogue(FormPicture &form) : w(form) {}
+
+Catalogue::~Catalogue() = default;
+
+bool Catalogue::giveUpWaiting() const
+{
+    return EventPump::quitRequested() || w.ExitToProgram;
+}
+
+void Catalogue::startRequest(const QString &address)
+{
+    w.replyReady = 0;
+    const std::uint64_t ticket = ++m_ticket;
+    std::weak_ptr<int> alive = m_alive;
+    platform::Transfer::shared().Execute(address, [this, alive, ticket](const QString &body) {
+        if (alive.expired())
+            return;
+        w.replyText = body;
+        m_replyTicket = ticket;
+        w.replyReady = 1;
+    });
+}
+
+bool Catalogue::RequestCatalogue(const QString &address, int kind)
+{
+    std::fill(w.listData.begin(), w.listData.begin() + kListLoopEnd, QString());
+    startRequest(address);
+    const std::uint64_t ticket = m_ticket;
+    while (w.replyReady == 0) {
+        if (giveUpWaiting()) {
+            platform::Transfer::shared().cancelRequest();
+            w.replyReady = 1;
+            return false;
+        }
+        EventPump::Sleep(kReplyPollMs);
+        EventPump::DoEvents();
+    }
+    // A request started while this one waited took its place: the reply
+    // stored is not this request's.
+    if (m_replyTicket != ticket)
+        return false;
+
+    const QStringList items = catalogue::splitReply(w.replyText);
+    catalogue::fillListData(w, items);
+    if (catalogue::hasErrorItem(items))
+        return false;
+    catalogue::storeReply(w, kind, items);
+    return true;
+}
+
+void Catalogue::SyncCatalogue(int mode)
+{
+    w.catalogueStatus = QStringLiteral("1");
+    w.bar->btLogo->setPixmap(w.bar->btLogoPORTABLE->pixmap());
+    if (w.catalogueLoaded != 0)
+        return;
+
+    const QString listPath = w.settings.pictureListPath();
+    if (!QFile::exists(listPath) || !QFile::exists(w.settings.configPath()))
+        w.settings.DeleteConfigFiles();
+    if (!QFile::exists(listPath)) {
+        w.catalogueStatus = QStringLiteral("0");
+        return;
+    }
+
+    const auto bytes = tf::readAll(listPath);
+    const std::vector<PictureListEntry> entries =
+        bytes ? parsePictureList(*bytes) : std::vector<PictureListEntry>{};
+    w.settings.RecordSelection(true);
+    QStringList ids;
+    for (const PictureListEntry &entry : entries) {
+        w.settings.RecordSelection(false, entry.position + 1);
+        ids << entry.id;
+    }
+    if (entries.empty()) {
+        w.strIdForBrowser = QStringLiteral("[_");
+        if (mode == 0)
+            w.catalogueStatus = QStringLiteral("0");
+        return;
+    }
+    w.strIdForBrowser = catalogue::idsForBrowser(ids);
+
+    const catalogue::ClientValues values = catalogue::ClientValues::of(w);
+    const QString &base = w.catalogueAddress;
+    RequestCatalogue(base + catalogue::serverMessageQuery(values), catalogue::KindServerMessage);
+    if (!w.settings.ReadConfig())
+        return;
+
+    if (w.fullCatalogueWanted == 1) {
+        RequestCatalogue(base + catalogue::allAddressesQuery(values), catalogue::KindAddresses);
+        RequestCatalogue(base + catalogue::idsQuery(values), catalogue::KindIds);
+        RequestCatalogue(base + catalogue::descriptionsQuery(values),
+                         catalogue::KindDescriptions);
+        w.settings.ReadPictureList();
+    } else {
+        RequestCatalogue(base + catalogue::selectedAddressesQuery(w.strIdForBrowser, values),
+                         catalogue::KindAddresses);
+        // The slide set is built from listURL by the slide-set builder.
+    }
+    RequestCatalogue(base + catalogue::creditLinesQuery(values), catalogue::KindCreditLines);
+
+    w.catalogueLoaded = 1;
+    w.fullCatalogueWanted = 0;
+}
+
+void Catalogue::generalClock_Timer()
+{
+    ShowConnectionState();
+    if (w.probeState >= 2)
+        return;
+
+    if (w.probeState == 0) {
+        w.generalClock.setEnabled(false);
+        w.languageFiles->LoadLanguage();
+        w.proxyFiles->LoadProxySettings();
+        w.townFiles->LoadMyTown();
+        if (giveUpWaiting())
+            return;
+        w.probeState = 1;
+        startRequest(w.catalogueAddress +
+                     catalogue::probeQuery(catalogue::ClientValues::of(w)));
+        w.generalClock.setEnabled(true);
+    }
+    if (w.replyReady == 1)
+        w.probeState = 2;
+
+    if (w.probeState == 1) {
+        if (auto text = waitingMessage(w.Lingua))
+            w.lCountDown->setText(*text + QString::number(w.probeCountdown));
+        w.lCountDown->raise();
+        const std::int16_t was = w.probeCountdown--;
+        if (was == 1) {
+            ReconfigureConnection();
+            w.probeCountdown = 10;
+        }
+        w.lCountDown->show();
+        w.lCountDown->raise();
+        showWaitingBar();
+        return;
+    }
+
+    if (w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
+        w.lCountDown->hide();
+        showReadyBar();
+        w.utilityTmr.setEnabled(true);
+    } else {
+        // A captive portal or a wrong address: start over on the next tick.
+        if (auto text = retryMessage(w.Lingua))
+            w.lCountDown->setText(*text);
+        w.lCountDown->raise();
+        w.probeState = 0;
+    }
+}
+
+void Catalogue::showWaitingBar()
+{
+    ControlBar &bar = *w.bar;
+    bar.btSetup->hide();
+    bar.btWait->show();
+    bar.btHelp->hide();
+    bar.btTermina->show();
+    bar.BtCleanup->show();
+    bar.BtAnimation->show();
+}
+
+void Catalogue::showReadyBar()
+{
+    ControlBar &bar = *w.bar;
+    bar.btSetup->show();
+    bar.btWait->hide();
+    bar.btHelp->show();
+    bar.btTermina->hide();
+    bar.BtCleanup->hide();
+}
+
+bool Catalogue::connActive() const { return platform::Transfer::shared().connected(); }
+
+void Catalogue::ShowConnectionState()
+{
+    ControlBar &bar = *w.bar;
+    bar.connectStatus->setPixmap(connActive() ? bar.ImageConnesso->pixmap()
+                                              : bar.ImageDisconnesso->pixmap());
+    bar.connectStatus->raise();
+}
+
+void Catalogue::AskConnectionType()
+{
+    ConnectionFrame &frame = *w.Frame_Select_Connection;
+    frame.Move(w.SSTCfg->Left() - 20, w.SSTCfg->Top() + 800);
+    frame.show();
+    frame.raise();
+    w.Wait_Type_Connection = false;
+    EventPump::Sleep(200);
+    while (!w.Wait_Type_Connection) {
+        if (giveUpWaiting())
+            break;
+        frame.raise();
+        frame.show();
+        w.lCountDown->raise();
+        EventPump::Sleep(200);
+        EventPump::DoEvents();
+    }
+    frame.hide();
+}
+
+void Catalogue::ReconfigureConnection()
+{
+    w.proxyFiles->ReadProxyFile();
+    AskConnectionType();
+    w.proxyFiles->ApplyProxySettings();
+}
+
+QString Catalogue::webRoot() const
+{
+    if (w.cmdLineWords[1] == QLatin1String("LOCALHOST"))
+        return webRootOf(onLocalMachine(w.catalogueAddress));
+    return webRootOf(w.catalogueAddress);
+}
+
+void Catalogue::CheckVersion()
+{
+    const QString versionFile = w.workDirPrefix + QLatin1String(kVersionFileName);
+    if (!platform::DownloadFile(webRoot() + u'/' + QLatin1String(kVersionFileName), versionFile))
+        return;
+    const QStringList fields = readFields(tf::readAll(versionFile).value_or(QByteArray()));
+    if (fields.value(0) == QLatin1String(kProgramVersion)) {
+        w.Aggiornare = QStringLiteral(" ");
+        w.AggiornareAvvisato = false;
+        w.whoWeAre->setBackColor(platform::vbRGB(64, 64, 64));
+    }
+    // A file without the collections edition says nothing about collections.
+    if (fields.size() < 2)
+        return;
+    const QString serverEdition = fields[1];
+
+    const QString localFile =
+        QDir(w.Cirrolith_Collections_Dir).filePath(QLatin1String(kLocalCollectionFileName));
+    if (!QFile::exists(localFile))
+        tf::writeAtomic(localFile, QByteArray(kFirstCollectionEdition));
+    const QString localEdition = readFields(tf::readAll(localFile).value_or(QByteArray())).value(0);
+
+    if (serverEdition == localEdition) {
+        w.collectionsAvailable = 0;
+    } else if (!w.AggiornareAvvisato) {
+        w.Aggiornare += QLatin1String(kCollectionsNotice);
+        w.collectionsAvailable = -1;
+        w.AggiornareAvvisato = true;
+    }
+}
+
+void Catalogue::DownloadCollections()
+{
+    if (w.collectionsAvailable) {
+        const QString folder = w.Cirrolith_Collections_Dir;
+        const QString package = QDir(folder).filePath(QLatin1String(kCollectionsPackageName));
+        if (platform::DownloadFile(webRoot() + u'/' + QLatin1String(kCollectionsPackageName),
+                                   package)) {
+            platform::DialogService::current().MsgBox(collectionsUpdatedMessage(w.Lingua, package),
+                                                      platform::MsgButtons::OK);
+            unpackCollections(package, folder);
+        }
+    }
+    w.collectionsAvailable = 0;
+    w.Aggiornare = QStringLiteral(" ");
+}

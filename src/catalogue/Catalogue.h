@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class FormPicture;
+
+// The exchange with the catalogue server: requests and their replies, the
+// connection clock that waits for the server at start-up, the synchronisation
+// of the catalogue lists, the connection icon and question, the version check
+// and the collections update.
+class Catalogue {
+public:
+    // While waiting for a reply the window keeps running; this is how often
+    // the wait looks (nominal ms).
+    static constexpr int kReplyPollMs = 200;
+
+    explicit Catalogue(FormPicture &form);
+    ~Catalogue();
+
+    // Sends one request and waits for its reply, then stores the items by
+    // kind. False when the reply holds an "ERR" item, or when the program is
+    // quitting before the reply came.
+    bool RequestCatalogue(const QString &address, int kind);
+    // Starts a GET of the address without waiting; its reply sets replyText
+    // and replyReady.
+    void startRequest(const QString &address);
+
+    void SyncCatalogue(int mode);
+    void generalClock_Timer();
+
+    bool connActive() const;
+    void ShowConnectionState();
+    void AskConnectionType();
+    void ReconfigureConnection();
+
+    void CheckVersion();
+    void DownloadCollections();
+
+    // Scheme, host and port of the catalogue address: where the version
+    // file and the collections package lie.
+    QString webRoot() const;
+
+private:
+    bool giveUpWaiting() const;
+    void showWaitingBar();
+    void showReadyBar();
+
+    FormPicture &w;
+    // Numbers each request; a reply carries its request's number so a wait
+    // never takes another request's reply for its own.
+    std::uint64_t m_ticket = 0;
+    std::uint64_t m_replyTicket = 0;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+};

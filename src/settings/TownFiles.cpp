@@ -1,0 +1,104 @@
+#include "settings/TownFiles.h"
+
+#include "core/FormPicture.h"
+#include "panel/TownFrame.h"
+#include "platform/DialogService.h"
+#include "platform/TextFile.h"
+
+#include <QFile>
+
+namespace tf = platform::textfile;
+
+const TownValues &defaultTownValues()
+{
+    static const TownValues values = {
+        QStringLiteral("Courmayeur"), QStringLiteral("New+York"), QStringLiteral("ny"),
+        QStringLiteral("us"),         QStringLiteral("Naples"),   QStringLiteral("Italy"),
+        QStringLiteral("OPTION1"),    QStringLiteral("OPTION2"),  QStringLiteral("OPTION3"),
+        QStringLiteral("OPTION4"),    QStringLiteral("OPTION5"),  QStringLiteral("OPTION6"),
+        QStringLiteral("OPTION7"),    QStringLiteral("OPTION8"),
+    };
+    return values;
+}
+
+QByteArray formatTownFile(const TownValues &values, bool fahrenheit)
+{
+    tf::Writer out;
+    for (const QString &value : values)
+        out.line(value);
+    out.line(fahrenheit ? QStringLiteral("F") : QStringLiteral("C"));
+    for (int i = 0; i < 3; ++i)
+        out.line(QStringLiteral(" "));
+    return out.bytes();
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+TownFileContent parseTownFile(const QByteArray &bytes)
+{
+    TownFileContent content;
+    tf::LineReader reader(bytes);
+    for (int i = 0; i < kTownValues; ++i) {
+        const auto line = reader.next();
+        if (!line)
+            return content;
+        content.values << trimBlanks(*line);
+    }
+    if (const auto unit = reader.next())
+        content.fahrenheit = trimBlanks(*unit) == QLatin1String("F");
+    return content;
+}
+
+QString TownFiles::townPath() const { return w.workDirPrefix + QLatin1String(kTownFileName); }
+
+void TownFiles::LoadMyTown()
+{
+    if (QFile::exists(townPath())) {
+        ReadMyTown();
+        return;
+    }
+    WriteDefaultTown();
+    ReadMyTown();
+    w.FormYourTown->ShowMyTownForm();
+    WriteMyTown();
+}
+
+void TownFiles::ReadMyTown()
+{
+    if (!QFile::exists(townPath()))
+        return;
+    const auto bytes = tf::readAll(townPath());
+    const TownFileContent content = parseTownFile(bytes.value_or(QByteArray()));
+    TownFrame &frame = *w.FormYourTown;
+    for (int i = 0; i < content.values.size(); ++i)
+        frame.PARAM[i]->setText(content.values[i]);
+    if (!bytes || !content.complete()) {
+        platform::DialogService::current().MsgBox(QString::fromLatin1(kTownReadError),
+                                                  platform::MsgButtons::OK);
+        return;
+    }
+    frame.setFahrenheit(*content.fahrenheit);
+}
+
+void TownFiles::WriteMyTown()
+{
+    const TownFrame &frame = *w.FormYourTown;
+    TownValues values;
+    for (int i = 0; i < kTownValues; ++i)
+        values[i] = frame.PARAM[i]->text();
+    tf::writeAtomic(townPath(), formatTownFile(values, frame.Farenaith->isChecked()));
+}
+
+void TownFiles::WriteDefaultTown()
+{
+    tf::writeAtomic(townPath(), formatTownFile(defaultTownValues(), true));
+}
