@@ -119,5 +119,8 @@ struct AppState {
     std::int16_t webLoading = 0;
     std::int16_t catalogueLoaded = 0;
     std::int16_t clockReload = 0;
+    std::int16_t slideTotal = 0;       // catalogue entries of the set being loaded
+    int imgClockInterval = 0;          // the normal slide interval in ms
+    QString webPageAddress;            // the page a web-page slide captures
     std::uint16_t panTickCount = 0;   // wraps after about 18 hours; only displayed
 };

@@ -10,6 +10,9 @@
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/Slideshow.h"
+#include "acquisition/SlideSetBuilder.h"
+#include "core/RunControl.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
@@ -87,9 +90,17 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
         pal.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(pal);
     }
+
+    slideshow = std::make_unique<Slideshow>(*this);
+    slides = std::make_unique<SlideSetBuilder>(*this);
+    runControl = std::make_unique<RunControl>(*this);
 }
 
 FormPicture::~FormPicture() = default;
+
+bool FormPicture::BuildSlideSet(int mode) { return slides->BuildSlideSet(mode); }
+
+void FormPicture::OpenSetupPanel() { slides->OpenSetupPanel(); }
 
 QString FormPicture::versionLabel() { return QStringLiteral("Ver. 5.5.5"); }
 
@@ -190,7 +201,7 @@ bool FormPicture::Form_Load()
     lVersion->setLeft(SSTCfg->Left() + SSTCfg->Width() / 2 - lVersion->Width() / 2);
     lVersion->setTop(SSTCfg->Top() - lVersion->Height() - lVersion->Height() / 2);
 
-    // 25: the control bar is laid out by the slideshow subsystem.
+    bar->Disegna_Barra2(whoWeAre, timerflag, Ratio_X_Y, weAre + Aggiornare + LastUpdate);  // 25
 
     lCountDown->setLeft(0);                                                    // 26
     lCountDown->setWidth(static_cast<float>(screenW));

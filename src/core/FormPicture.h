@@ -14,6 +14,9 @@
 
 class SetupPanel;
 class ControlBar;
+class SlideSetBuilder;
+class Slideshow;
+class RunControl;
 class Catalogue;
 class ProxyFiles;
 class LanguageFiles;
@@ -50,6 +53,10 @@ public:
     void LockRunButtons();
     void ShowDisplayModeName();
 
+    // The slide set (see SlideSetBuilder).
+    bool BuildSlideSet(int mode);
+    void OpenSetupPanel();
+
     static QString versionLabel();
     static QString productBanner();
 
@@ -69,6 +76,9 @@ public:
     LanguageFrame *Frame_Select_Language;
     platform::Vb<QWidget> *webvis;
     std::unique_ptr<ControlBar> bar;   // the control bar along the bottom edge
+    std::unique_ptr<Slideshow> slideshow;        // drawing slides, the slideshow clock
+    std::unique_ptr<SlideSetBuilder> slides;     // building and loading the slide set
+    std::unique_ptr<RunControl> runControl;      // run commands, quit, reset
     std::unique_ptr<Catalogue> catalogue;        // catalogue server exchange, connection clock
     std::unique_ptr<ProxyFiles> proxyFiles;      // connection settings
     std::unique_ptr<LanguageFiles> languageFiles;

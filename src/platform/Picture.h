@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
@@ -15,8 +17,13 @@ struct Picture {
     QSize pixels;
     double widthHimetric = 0;
     double heightHimetric = 0;
+    // A picture may instead be kept compressed: the file's bytes, decoded only
+    // when it is about to be shown, so a large slide set stays small in memory.
+    QByteArray encoded;
+    // Transparent areas are drawn over this colour when it is valid.
+    QColor background;
 
-    bool isNull() const { return image.isNull(); }
+    bool isNull() const { return image.isNull() && encoded.isEmpty(); }
 };
 
 using PictureRef = std::shared_ptr<const Picture>;

@@ -1,5 +1,8 @@
 #include "slideshow/ControlBar.h"
 
+#include "slideshow/BarLayout.h"
+#include "platform/Screen.h"
+
 #include <QPixmap>
 
 namespace {
@@ -40,4 +43,69 @@ ControlBar::ControlBar(QWidget *window)
     ImageDisconnesso = hidden(QStringLiteral("ImageDisconnesso"), window, ":/art/disconnected.png");
     btLogoPORTABLE = hidden(QStringLiteral("btLogoPORTABLE"), window, ":/art/logo_portable.png");
     ImageLogoPortable = hidden(QStringLiteral("ImageLogoPortable"), window, ":/art/logo_portable.png");
+}
+
+void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
+                                float ratioXY, const QString &caption)
+{
+    const slideshow::BarLayout b = slideshow::computeBarLayout(
+        static_cast<float>(platform::Screen::widthTwips()),
+        static_cast<float>(platform::Screen::heightTwips()), ratioXY);
+    const auto put = [](auto *w, const slideshow::BarRect &r) { w->Move(r.left, r.top, r.width, r.height); };
+
+    BackWhoWeAre->setLeft(0);
+    BackWhoWeAre->setHeight(b.background.height);
+    BackWhoWeAre->setTop(b.background.top);
+    if (BackWhoWeAre->Width() <= 0)
+        BackWhoWeAre->setWidth(static_cast<float>(platform::Screen::widthTwips()));
+    BackWhoWeAre->lower();
+
+    put(btSetup, b.setup);
+    put(btWait, b.setup);
+    put(btTermina, b.quit);
+    put(btHelp, b.quit);
+    put(BtAnimation, b.animation);
+    put(BtCleanup, b.animation);
+    put(whoWeAre, b.credit);
+    put(btLogo, b.logo);
+    put(connectStatus, b.connection);
+
+    timerflag->setTop(b.timerflagTop);
+    timerflag->setLeft(0);
+    timerflag->raise();
+
+    QFont font = whoWeAre->font();
+    if (b.creditFontPoints > 0)
+        font.setPointSizeF(b.creditFontPoints);
+    whoWeAre->setFont(font);
+    whoWeAre->setText(caption);
+
+    btSetup->setEnabled(false);
+    for (QWidget *w : {static_cast<QWidget *>(btSetup), static_cast<QWidget *>(btWait),
+                       static_cast<QWidget *>(btTermina), static_cast<QWidget *>(BtCleanup),
+                       static_cast<QWidget *>(btHelp), static_cast<QWidget *>(btLogo)})
+        w->raise();
+}
+
+std::array<QWidget *, 10> ControlBar::barControls(platform::Label *whoWeAre,
+                                                  platform::Label *lCountDown) const
+{
+    return {BackWhoWeAre, btSetup, btTermina, BtAnimation, btHelp,
+            btLogo,       connectStatus, whoWeAre, btWait, lCountDown};
+}
+
+void ControlBar::Nascondi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown)
+{
+    const auto controls = barControls(whoWeAre, lCountDown);
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        m_savedVisibility[i] = !controls[i]->isHidden();
+    for (QWidget *w : controls)
+        w->hide();
+}
+
+void ControlBar::Esponi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown)
+{
+    const auto controls = barControls(whoWeAre, lCountDown);
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        controls[i]->setVisible(m_savedVisibility[i]);
 }

@@ -2,6 +2,10 @@
 
 #include "platform/Controls.h"
 
+#include <QLineEdit>
+
+#include <array>
+
 // The row along the bottom edge of the screen: picture buttons, the product
 // logo and the connection indicator over a background strip, plus the hidden
 // pictures other controls borrow theirs from. The credit label `whoWeAre`
@@ -9,6 +13,15 @@
 class ControlBar {
 public:
     explicit ControlBar(QWidget *window);
+
+    // Lays the bar out from the screen size (once, at start-up); the credit
+    // label starts with `caption`.
+    void Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
+                        float ratioXY, const QString &caption);
+    // Hides the bar, remembering what was visible; Esponi_Barra restores it.
+    // There is one memory: a second hide forgets the first.
+    void Nascondi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown);
+    void Esponi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown);
 
     platform::Label *BackWhoWeAre;
     platform::Image *btSetup;
@@ -25,4 +38,8 @@ public:
     platform::Image *ImageDisconnesso;
     platform::Image *btLogoPORTABLE;
     platform::Image *ImageLogoPortable;
+
+private:
+    std::array<QWidget *, 10> barControls(platform::Label *whoWeAre, platform::Label *lCountDown) const;
+    std::array<bool, 10> m_savedVisibility{};
 };

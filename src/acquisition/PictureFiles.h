@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QDateTime;
+
+// Naming rules for picture addresses and the files downloaded from them.
+namespace acquisition {
+
+// From the address's last "." to its end, dot included; "" without a dot.
+// For a script address whose last dot lies in the query this is everything
+// after that dot, which only names the local file: decoding goes by content.
+QString addressExtension(const QString &url);
+
+// Only the exact ".png" takes the white-background path; ".PNG" does not.
+inline bool isPngExtension(const QString &extension) { return extension == QLatin1String(".png"); }
+
+// The extension as it may appear in a local file name: the dot and at most
+// ten letters or digits. Nothing an address holds can lead out of the work
+// folder or into another file's name.
+QString localExtension(const QString &extension);
+
+// The numbered copy of an animated GIF: stem + tag + n + extension.
+QString aniGifCopyPath(const QString &stem, const QString &tag, int number, const QString &extension);
+
+// Up to `limit` names of the slideshow folder that end in "jpg" or "JPG",
+// in the given (listing) order; ".jpeg" and other cases do not count.
+QStringList folderSlideNames(const QStringList &listing, int limit = 9);
+
+// "Loading Pictures from WEB... 3 of 12" in the user's language; nothing for a
+// language code outside 1..4.
+std::optional<QString> loadingCaption(int lingua, int handled, int total);
+
+// The message of a selection without any picture.
+std::optional<QString> nothingSelectedMessage(int lingua);
+
+// " - RFRS:" with the date as mm-dd-yyyy and the 24-hour time.
+QString refreshStamp(const QDateTime &when);
+
+} // namespace acquisition

@@ -1,0 +1,176 @@
+#include "core/RunControl.h"
+
+#include "acquisition/SlideSetBuilder.h"
+#include "core/FormPicture.h"
+#include "panel/SetupPanel.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "slideshow/ControlBar.h"
+#include "slideshow/PictureBox.h"
+#include "slideshow/Slideshow.h"
+
+#include <QProcess>
+
+using platform::DialogService;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+namespace {
+
+struct DoneMessage {
+    const char *text;
+    const char *title;
+};
+
+std::optional<DoneMessage> cleanupDone(int lingua)
+{
+    switch (lingua) {
+    case LinguaEnglish: return DoneMessage{"Configuration cleaned, Click to restart", "Warning!"};
+    case LinguaItalian:
+        return DoneMessage{"La configurazione \xC3\xA8 stata azzerata. Click per riavviare", "Attenzione!"};
+    case LinguaFrench: return DoneMessage{"Configuration cleaned, Click to restart", "Attention !"};
+    case LinguaSpanish:
+        return DoneMessage{"La impostaci\xC3\xB3n borrarse. Click to Reencaminar ", "Atenci\xC3\xB3n!"};
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+RunControl::RunControl(FormPicture &form) : w(form)
+{
+    w.panControl.setHandler([this] { panControl_Timer(); });
+
+    SetupPanel &panel = *w.SSTCfg;
+    QObject::connect(w.bar->btTermina, &platform::ClickLabel::clicked, &w, [this] { btTermina_Click(); });
+    QObject::connect(w.bar->BtCleanup, &platform::ClickLabel::clicked, &w, [this] { BtCleanup_Click(); });
+    for (platform::Image *exit : {panel.SSTCfg_ExitProgram, panel.SSTCfg_ExitProgram2})
+        QObject::connect(exit, &platform::ClickLabel::clicked, &w, [this] { SSTCfg_ExitProgram_Click(); });
+    for (platform::Image *cleanup : {panel.Cleanup, panel.Cleanup2})
+        QObject::connect(cleanup, &platform::ClickLabel::clicked, &w, [this] { Cleanup_Click(); });
+}
+
+void RunControl::panControl_Timer()
+{
+    ++w.panTickCount;                                                          // 1
+    w.timerflag->setText(QString::number(w.flagCmdButton));
+    if (w.clockStatus != 0)                                                    // 2
+        return;
+
+    SetupPanel &panel = *w.SSTCfg;
+    switch (w.flagCmdButton) {                                                 // 3
+    case CmdRun:
+        if (!w.imgClock.Enabled())
+            w.imgClock.setEnabled(true);
+        break;
+    case CmdOpenPanel:
+        w.LockRunButtons();
+        panel.SSTCfg_ExitProgram2->show();
+        w.cntCounterDwLoadImage = 0;
+        w.cntCounterRefresh = 0;
+        w.panControl.setEnabled(false);
+        // The home-town file is read into the panel by the panel's pages.
+        w.timerflag->setBackColor(platform::kVbRed);
+        w.slides->OpenSetupPanel();
+        w.panControl.setEnabled(true);
+        w.timerflag->setBackColor(platform::kVbGreen);
+        w.flagCmdButton = CmdPanelOpen;
+        break;
+    case CmdPanelOpen:
+        UnlockRunButtons();
+        break;
+    case CmdSaveAndClose:
+        w.slideshow->fotoBrowser->clearPicture();
+        panel.hide();
+        w.panControl.setEnabled(false);
+        w.timerflag->setBackColor(platform::kVbRed);
+        w.lVersion->hide();
+        panel.SSTCfg_cmdConferma->setEnabled(false);
+        panel.SSTCfg_ExitProgram->setEnabled(false);
+        panel.SSTCfg_ExitProgram_BW->show();
+        panel.SSTCfg_ExitProgram_BW->setEnabled(true);
+        w.settings.SaveConfig();   // does nothing after a reset
+        w.ExitToProgram = true;
+        closeWindow();
+        if (w.restartPending)
+            restartProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void RunControl::UnlockRunButtons()
+{
+    SetupPanel &p = *w.SSTCfg;
+    p.SSTCfg_ExitProgram->show();
+    p.SSTCfg_ExitProgram->setEnabled(true);
+    p.Cleanup->show();
+    p.Cleanup2->show();
+    p.Cleanup2->setEnabled(true);
+    p.Cleanup->setEnabled(true);
+    p.Cleanup2->setText(QStringLiteral("Cleanup Configur."));
+    p.SSTCfg_ExitProgram_BW->hide();
+    p.SSTCfg_ExitProgram_BW->setEnabled(false);
+    p.SSTCfg_ExitProgram2->setText(QStringLiteral("Exit Progr."));
+    p.SSTCfg_cmdConferma->show();
+    p.SSTCfg_cmdConferma->setEnabled(true);
+    p.SSTCfg_cmdConferma_BW->hide();
+    p.SSTCfg_cmdConferma_BW->setEnabled(false);
+}
+
+void RunControl::btTermina_Click()
+{
+    w.ExitToProgram = true;
+    w.generalClock.setEnabled(false);
+    closeWindow();
+}
+
+void RunControl::SSTCfg_ExitProgram_Click() { w.flagCmdButton = CmdSaveAndClose; }
+
+void RunControl::Cleanup_Click()
+{
+    const MsgResult answer = DialogService::current().MsgBox(
+        QStringLiteral("ALL CONFIGURATIONS WILL BE DELETED AND APP. RESTARTED,\r\nARE YOU SURE ?"),
+        MsgButtons::OKCancel, MsgIcon::None, QStringLiteral("Test message"));
+    if (answer != MsgResult::OK) {
+        DialogService::current().MsgBox(QStringLiteral("CLEANUP ABORTED"), MsgButtons::OK);
+        return;
+    }
+    w.settings.DeleteConfigFiles();
+    if (const auto done = cleanupDone(w.Lingua))
+        DialogService::current().MsgBox(QString::fromUtf8(done->text), MsgButtons::OK,
+                                        MsgIcon::Information, QString::fromUtf8(done->title));
+    w.flagCmdButton = CmdSaveAndClose;
+    w.restartPending = true;
+}
+
+void RunControl::BtCleanup_Click()
+{
+    Cleanup_Click();
+    if (w.restartPending)
+        btTermina_Click();
+}
+
+void RunControl::EndProgram()
+{
+    w.ExitToProgram = true;
+    closeWindow();
+}
+
+void RunControl::closeWindow()
+{
+    // Nothing may tick into a closed window.
+    for (platform::VbTimer *t : {&w.generalClock, &w.imgClock, &w.panControl, &w.utilityTmr, &w.Timer4000})
+        t->setEnabled(false);
+    platform::EventPump::requestQuit();
+    w.close();
+}
+
+QString RunControl::executablePath() const { return w.appPath + QStringLiteral("/cirrolith"); }
+
+bool RunControl::restartProgram()
+{
+    return QProcess::startDetached(executablePath(), {}, w.PortablesPath);
+}

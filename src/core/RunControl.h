@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class FormPicture;
+
+// Carries out the run command at each tick of panControl while the slideshow
+// clock is idle, and handles quitting, the configuration reset and the
+// restart that follows it.
+class RunControl {
+public:
+    explicit RunControl(FormPicture &form);
+
+    void panControl_Timer();
+    void UnlockRunButtons();
+
+    void btTermina_Click();            // quit from the bar, nothing saved
+    void SSTCfg_ExitProgram_Click();   // save and close at the next tick
+    void Cleanup_Click();              // configuration reset
+    void BtCleanup_Click();            // reset from the bar: no restart
+
+    // Ends the program after a fatal condition: nothing more ticks.
+    void EndProgram();
+
+    // Starts the program's own executable again. False when it cannot start.
+    bool restartProgram();
+    QString executablePath() const;
+
+private:
+    void closeWindow();
+
+    FormPicture &w;
+};

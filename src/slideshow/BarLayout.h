@@ -1,0 +1,36 @@
+#pragma once
+
+// The control bar's geometry, computed from the screen size alone so the bar
+// keeps its look on any resolution and aspect ratio. All values are twips in
+// single precision, before the platform rounds them to whole pixels.
+namespace slideshow {
+
+struct BarRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
+struct BarLayout {
+    float barHeight = 0;        // h: 4 % of the screen height
+    float widthFactor = 0;      // k: 1 on a 16:10 screen
+    BarRect background;         // BackWhoWeAre (width stays as designed)
+    BarRect setup;              // btSetup and btWait
+    BarRect quit;               // btTermina and btHelp
+    BarRect animation;          // BtAnimation and BtCleanup
+    BarRect credit;             // whoWeAre
+    BarRect logo;               // btLogo
+    BarRect connection;         // connectStatus
+    float timerflagTop = 0;
+    float creditFontPoints = 0;
+};
+
+// Button proportions of the window design, in design pixels.
+inline constexpr float kSetupDesignWidth = 94;
+inline constexpr float kLogoDesignWidth = 210;
+inline constexpr float kDesignHeight = 32;
+
+BarLayout computeBarLayout(float screenWidth, float screenHeight, float ratioXY);
+
+} // namespace slideshow

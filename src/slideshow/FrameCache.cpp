@@ -1,0 +1,74 @@
+#include "slideshow/FrameCache.h"
+
+#include "acquisition/PictureLoader.h"
+
+#include <QTimer>
+
+const FrameCache::Entry *FrameCache::find(const platform::PictureRef &picture, QSize size) const
+{
+    for (const Entry &e : m_entries) {
+        if (e.key == picture.get() && e.size == size && !e.frame.isNull()) {
+            // The address may have been reused by a newer picture.
+            auto alive = e.picture.lock();
+            if (alive && alive.get() == picture.get())
+                return &e;
+        }
+    }
+    return nullptr;
+}
+
+bool FrameCache::has(const platform::PictureRef &picture, QSize size) const
+{
+    return picture && find(picture, size) != nullptr;
+}
+
+void FrameCache::store(const platform::PictureRef &picture, QSize size, QImage frame)
+{
+    Entry &e = m_entries[m_nextSlot];
+    m_nextSlot = (m_nextSlot + 1) % 2;
+    e.picture = picture;
+    e.key = picture.get();
+    e.size = size;
+    e.frame = std::move(frame);
+}
+
+QImage FrameCache::frameFor(const platform::PictureRef &picture, QSize size)
+{
+    if (!picture)
+        return QImage();
+    if (const Entry *e = find(picture, size))
+        return e->frame;
+    QImage frame = acquisition::decodeFrame(*picture, size);
+    if (!frame.isNull())
+        store(picture, size, frame);
+    return frame;
+}
+
+void FrameCache::prepare(const platform::PictureRef &picture, QSize size)
+{
+    if (picture && !find(picture, size)) {
+        QImage frame = acquisition::decodeFrame(*picture, size);
+        if (!frame.isNull())
+            store(picture, size, std::move(frame));
+    }
+}
+
+void FrameCache::prepareLater(const platform::PictureRef &picture, QSize size)
+{
+    const std::uint64_t ticket = ++m_generation;
+    std::weak_ptr<int> alive = m_alive;
+    std::weak_ptr<const platform::Picture> wanted = picture;
+    QTimer::singleShot(0, [this, alive, ticket, wanted, size] {
+        if (alive.expired() || ticket != m_generation)
+            return;
+        if (auto p = wanted.lock())
+            prepare(p, size);
+    });
+}
+
+void FrameCache::clear()
+{
+    for (Entry &e : m_entries)
+        e = Entry{};
+    ++m_generation;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/Picture.h"
+#include "slideshow/FrameCache.h"
+#include "slideshow/SlideLayout.h"
+
+#include <QSize>
+
+#include <cstdint>
+#include <optional>
+
+class FormPicture;
+class PictureBox;
+class ucAniGIF;
+
+// The slideshow: the clock's tick, drawing one slide on one of the three
+// surfaces, the display-mode switch and the animated slides.
+class Slideshow {
+public:
+    explicit Slideshow(FormPicture &form);
+    ~Slideshow();
+
+    // Draws the picture as the slide at GLOBAL_IMAGE_CURRENT_POINTER. False,
+    // with the previous slide left up, when the picture cannot be drawn.
+    bool ShowSlide(const platform::PictureRef &picture);
+    void ShowPictureSurface();
+    void ShowWebSurface();
+    void ShowAnimationSurface();
+
+    // The tick of imgClock.
+    void imgClock_Timer();
+    void ClearImageProperties();
+    static std::int16_t RandomRefreshMinute();
+    // Overwrites the numbered animated-GIF files with the placeholder. False
+    // (after the message) when that fails.
+    bool ResetAniGifFiles();
+
+    void dyMode_Click();
+    void txtDisplay_Change();
+
+    // Where a picture goes in the current display mode, and the pixel size of
+    // the frame drawn there; nothing when it cannot be laid out.
+    std::optional<slideshow::SlideBox> layoutFor(const platform::Picture &picture, int kind) const;
+    static QSize frameSize(const platform::Picture &picture, const slideshow::SlideBox &box, bool stretch);
+
+    // Decodes the slide the next tick will show while the window is idle.
+    void prepareNextSlide();
+
+    PictureBox *fotoBrowser;
+    ucAniGIF *ucAniGIF1;
+    FrameCache frames;
+
+private:
+    bool fullScreenMode() const;
+    void showSetupButton();
+    void stopSequence();
+    void runTimingAndCredit(int p);
+    void placeAnimation(int p);
+
+    FormPicture &w;
+};
