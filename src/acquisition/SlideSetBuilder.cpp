@@ -4,6 +4,7 @@
 #include "acquisition/PictureLoader.h"
 #include "acquisition/SlideSetPlan.h"
 #include "anigif/ucAniGIF.h"
+#include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
@@ -338,8 +339,7 @@ void SlideSetBuilder::OpenSetupPanel()
 
     w.fullCatalogueWanted = 1;                                                 // 4
     w.catalogueLoaded = 0;
-    // The full catalogue download is started here once the catalogue
-    // exchange provides it.
+    w.catalogue->SyncCatalogue(1);
 }
 
 void SlideSetBuilder::utilityTmr_Timer()

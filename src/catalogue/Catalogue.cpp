@@ -17,6 +17,8 @@
 #include "settings/ProxyFiles.h"
 #include "settings/TownFiles.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/Slideshow.h"
+#include "acquisition/SlideSetBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -121,7 +123,7 @@ void Catalogue::SyncCatalogue(int mode)
     } else {
         RequestCatalogue(base + catalogue::selectedAddressesQuery(w.strIdForBrowser, values),
                          catalogue::KindAddresses);
-        // The slide set is built from listURL by the slide-set builder.
+        w.slides->BuildSlideSet(2);
     }
     RequestCatalogue(base + catalogue::creditLinesQuery(values), catalogue::KindCreditLines);
 
@@ -137,6 +139,7 @@ void Catalogue::generalClock_Timer()
 
     if (w.probeState == 0) {
         w.generalClock.setEnabled(false);
+        w.slideshow->ShowSlide(w.slides->logoPicture());
         w.languageFiles->LoadLanguage();
         w.proxyFiles->LoadProxySettings();
         w.townFiles->LoadMyTown();

@@ -3,6 +3,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "core/FormPicture.h"
 #include "panel/SetupPanel.h"
+#include "settings/TownFiles.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "slideshow/ControlBar.h"
@@ -70,7 +71,7 @@ void RunControl::panControl_Timer()
         w.cntCounterDwLoadImage = 0;
         w.cntCounterRefresh = 0;
         w.panControl.setEnabled(false);
-        // The home-town file is read into the panel by the panel's pages.
+        w.townFiles->ReadMyTown();
         w.timerflag->setBackColor(platform::kVbRed);
         w.slides->OpenSetupPanel();
         w.panControl.setEnabled(true);

@@ -2,6 +2,7 @@
 
 #include "acquisition/PictureFiles.h"
 #include "acquisition/SlideSetBuilder.h"
+#include "catalogue/Catalogue.h"
 #include "anigif/ucAniGIF.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
@@ -314,9 +315,14 @@ void Slideshow::imgClock_Timer()
             w.webLoading = 1;
             w.utilityTmr.setEnabled(true);
         }
-        // The catalogue synchronisation runs here once the catalogue exchange
-        // provides it.
+        w.catalogue->SyncCatalogue(0);
         w.webLoading = 0;
+        if (w.catalogueStatus != QLatin1String("1")) {
+            DialogService::current().MsgBox(QStringLiteral("1 F"), MsgButtons::OK, MsgIcon::Information,
+                                            QStringLiteral("?"));
+            stopSequence();
+            return;
+        }
     }
 
     // A reload period that is not a number (a damaged configuration) skips
@@ -392,8 +398,12 @@ void Slideshow::imgClock_Timer()
     }
 
     w.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(p + 1);       // 14
-    // 15-16: the outcome of the last catalogue synchronisation is checked
-    // here once the catalogue exchange provides it.
-    w.clockStatus = 0;
-    prepareNextSlide();
+    if (w.catalogueStatus == QLatin1String("1")) {                           // 15
+        w.clockStatus = 0;
+        prepareNextSlide();
+        return;
+    }
+    DialogService::current().MsgBox(QStringLiteral("2 T"), MsgButtons::OK, MsgIcon::Information,   // 16
+                                    QStringLiteral("?"));
+    stopSequence();                                                          // 17
 }
