@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include "platform/Clock.h"
@@ -204,15 +203,10 @@ void ucAniGIF::finishLoad() {
 
 void ucAniGIF::completeDeferredDecoding() {
     if (m_timerKind != TimerDeferred) return;
+    // Run the pending tick now, so a request never meets half-decoded frames.
     m_timer->stop();
     m_timerKind = TimerNone;
-    // Finish the decoding now without the automatic start: the caller decides.
-    const int keep = m_delayAnimation;
-    m_delayAnimation = 2;
-    QSignalBlocker block(this);
     buildFrameStrip(false);
-    m_delayAnimation = keep;
-    m_loopsRemaining = m_loops;
 }
 
 // ---- timing --------------------------------------------------------------
@@ -287,6 +281,8 @@ void ucAniGIF::timerTick() {
 
 void ucAniGIF::setAction(int request) {
     if (request < 0 || request > 4 || !loaded() || !runMode()) return;
+    // Pausing what is not playing is nothing, even while frames are still being decoded.
+    if (request == Pause && m_action == 0) return;
     completeDeferredDecoding();
     const int n = m_core.frameCount();
     switch (request) {

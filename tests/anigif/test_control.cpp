@@ -118,7 +118,16 @@ TEST_F(Fast, DeferredDecodingModes) {
         EXPECT_EQ(g.CurrentFrame(), 1);
     }
     {
-        // A play request while decoding is pending finishes the decoding first.
+        // Hiding the control before the tick leaves the start to the tick.
+        ucAniGIF g;
+        g.show();
+        ASSERT_TRUE(g.LoadAnimatedGIF_Array(b));
+        g.hide();
+        EXPECT_TRUE(g.decodingPending());
+        ASSERT_TRUE(waitFor([&] { return g.Action() == 1; }));
+    }
+    {
+        // A step request while decoding is pending finishes the decoding first.
         ucAniGIF g;
         ASSERT_TRUE(g.LoadAnimatedGIF_Array(b));
         g.setAction(ucAniGIF::Step);
