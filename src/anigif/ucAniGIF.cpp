@@ -697,11 +697,8 @@ void ucAniGIF::ReadProperties(const anigif::PropertyBag &bag) {
     m_offsetX = bag.read("OffsetX", 0).toInt();
     m_offsetY = bag.read("OffsetY", 0).toInt();
     if (loadGifBytes() > 0) {
-        const std::int64_t loops = bag.read("Loops", 0).toLongLong();
-        if (!setLoops(loops)) {
-            // A saved count the counter cannot hold plays endlessly rather than wrongly.
-            setLoops(0);
-        }
+        // A saved count the counter cannot hold leaves the stream's own count.
+        setLoops(bag.read("Loops", 0).toLongLong());
     }
 }
 
