@@ -1,5 +1,6 @@
 #include "core/FormPicture.h"
 #include "panel/SetupPanel.h"
+#include "panel/TownFrame.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
 #include "settings/ConfigFile.h"
