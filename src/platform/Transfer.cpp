@@ -241,6 +241,11 @@ void Transfer::clearProxy()
     m_nam->clearAccessCache();
 }
 
+void Transfer::closeConnections()
+{
+    m_nam->clearConnectionCache();
+}
+
 bool Transfer::connected() const
 {
     if (m_connectedOverride)

@@ -58,6 +58,10 @@ public:
     void clearProxy();
     QNetworkProxy proxy() const { return m_proxy; }
 
+    // Closes the connections kept open for reuse, e.g. before a server the
+    // program talked to goes away.
+    void closeConnections();
+
     // True when the machine reports a usable network connection.
     bool connected() const;
     // Tests only: force the connection state (nullopt goes back to the real one).
