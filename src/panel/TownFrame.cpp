@@ -13,7 +13,7 @@ constexpr float kRowTop = 600;
 constexpr float kRowStep = 420;
 constexpr float kColumnWidth = 3120;
 constexpr float kNameWidth = 780;
-constexpr float kBoxWidth = 2160;
+constexpr float kBoxWidth = 1950;
 constexpr float kBoxHeight = 315;
 
 // What each value usually holds; the catalogue's addresses decide.
@@ -35,7 +35,8 @@ TownFrame::TownFrame(FormPicture &form, QWidget *parent)
     Move(0, 0, kWidth, kHeight);
 
     Caption = new platform::Label(QStringLiteral("FormYourTownCaption"), this);
-    Caption->Move(120, 120, kWidth - 240, 360);
+    Caption->Move(120, 60, kWidth - 240, 480);
+    Caption->setWordWrap(true);
     QFont bold = Caption->font();
     bold.setBold(true);
     Caption->setFont(bold);

@@ -373,10 +373,8 @@ TEST_F(ExchangeTest, StalledDownloadIsGivenUp)
     startServer({"--misbehave", "hang,on=files"});
     platform::Clock::setSpeed(100);   // the 30 s stall limit passes in 0.3 s
     const QString local = portable.work(QStringLiteral("stalled.jpg"));
-    QElapsedTimer t;
-    t.start();
+    // Without the stall limit this call would never return.
     EXPECT_FALSE(platform::DownloadFile(server.root() + QStringLiteral("/pic.jpg"), local));
-    EXPECT_LT(t.elapsed(), 5000);
     EXPECT_FALSE(QFile::exists(local));
 }
 
