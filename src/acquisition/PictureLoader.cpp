@@ -86,7 +86,9 @@ std::optional<LoadedPicture> loadStandardPicture(const QString &path, QSize thum
 
     auto picture = std::make_shared<platform::Picture>();
     picture->pixels = size;
-    const QSizeF him = himetricSize(size, thumb.dotsPerMeterX(), thumb.dotsPerMeterY());
+    // Measured at 96 DPI whatever resolution the file names, as the screen
+    // shows pixels 1:1 in normal mode.
+    const QSizeF him = himetricSize(size, 0, 0);
     picture->widthHimetric = him.width();
     picture->heightHimetric = him.height();
     picture->encoded = std::move(*bytes);

@@ -50,6 +50,9 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
       Timer4000(QStringLiteral("Timer4000"), 1000, this),
       m_options(std::move(options))
 {
+    // The artwork lives in a static library: without this call the linker
+    // drops it and every picture of the window design comes out empty.
+    Q_INIT_RESOURCE(artwork);
     setObjectName(QStringLiteral("FormPicture"));
     setWindowTitle(QStringLiteral("Cirrolith"));
 

@@ -11,7 +11,7 @@ namespace platform {
 
 // A decoded picture and its natural size, as the slideshow draws it. The size
 // in HIMETRIC is what layout arithmetic works with; it comes from the pixel
-// size at the picture's own resolution (96 DPI when the file names none).
+// size at 96 DPI, so normal mode shows pictures pixel for pixel.
 struct Picture {
     QImage image;
     QSize pixels;

@@ -1,0 +1,202 @@
+// The slide set builder downloading from the reference catalogue server's
+// web root: every kind of outcome lands in its slot.
+#include "acquisition/SlideSetBuilder.h"
+#include "panel/SetupPanel.h"
+#include "server/ServerProcess.h"
+#include "support/ShowFixture.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+using platform::MsgIcon;
+
+namespace {
+
+class Builder : public ShowFixture {
+protected:
+    void SetUp() override
+    {
+        ShowFixture::SetUp();
+        const QString web = webroot.path();
+        writeFile(web + "/a.jpg", encode(solid(800, 600, Qt::darkCyan), "JPEG"));
+        writeFile(web + "/caps.PNG", encode(solid(300, 200, Qt::darkGreen), "JPEG"));
+        QImage transparent(64, 32, QImage::Format_ARGB32);
+        transparent.fill(Qt::transparent);
+        writeFile(web + "/b.png", encode(transparent, "PNG"));
+        writeFile(web + "/bad.jpg", "this is no picture");
+        const QString gif = qEnvironmentVariable("CIRROLITH_BUILD_DIR") +
+                            "/portable/App/Cirrolith/pic_not_available.gif";
+        ASSERT_TRUE(QFile::copy(gif, web + "/anim1.gif"));
+        ASSERT_TRUE(QFile::copy(gif, web + "/anim2.gif"));
+        // A second GIF with other bytes, so the copies can be told apart.
+        QFile f(web + "/anim2.gif");
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(QByteArray(7, '\0'));
+        f.close();
+
+        catalogueFile = web + "/catalogue.txt";
+        writeFile(catalogueFile, "http://h.example/x.jpg | 14 | Demo X | C-Credit X-0\n");
+        logFile = web + "/server.log";
+        ASSERT_TRUE(server.start({"--catalogue", catalogueFile.toStdString(), "--webroot",
+                                  web.toStdString(), "--log", logFile.toStdString()}))
+            << server.stderrText();
+        base = QStringLiteral("http://127.0.0.1:%1/").arg(server.port());
+        form->catalogueAddress = base + "public/catalogue?";
+    }
+
+    int fileRequests() const
+    {
+        QFile f(logFile);
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        return QString::fromUtf8(f.readAll()).count("[file");
+    }
+
+    QTemporaryDir webroot;
+    QString catalogueFile;
+    QString logFile;
+    servertest::ServerProcess server;
+    QString base;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(Builder, EveryOutcomeLandsInItsSlot)
+{
+    const QStringList set = {base + "a.jpg",       "4" + base.mid(1) + "anim1.gif", base + "b.png",
+                             base + "missing.jpg", base + "bad.jpg",               "4" + base.mid(1) + "anim2.gif",
+                             base + "caps.PNG"};
+    for (int i = 0; i < set.size(); ++i)
+        form->listURL[i] = set[i];
+
+    // The own picture cannot be read; eleven JPGs and a JPEG in the folder.
+    form->ownPictureFile = portable.root() + "/Data/own.jpg";
+    writeFile(form->ownPictureFile, "broken");
+    const QString slides = form->Cirrolith_Slide_Dir;
+    for (int i = 1; i <= 11; ++i)
+        writeFile(QStringLiteral("%1/s%2.jpg").arg(slides).arg(i, 2, 10, QChar('0')),
+                  encode(solid(160, 120, Qt::yellow), "JPEG"));
+    writeFile(slides + "/a.jpeg", encode(solid(16, 16, Qt::red), "JPEG"));
+
+    EXPECT_TRUE(form->BuildSlideSet(2));
+
+    ASSERT_EQ(form->slideCount, 7 + 1 + 9);
+    const SlideSetBuilder &b = *form->slides;
+    const std::vector<int> kinds = {1, 4, 1, 1, 1, 4, 1, 1};
+    const std::vector<bool> failed = {false, false, false, true, true, false, false, true};
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(form->listImageProperties[k], kinds[k]) << k;
+        EXPECT_EQ(form->listIMAGEnotLoaded[k], failed[k]) << k;
+        ASSERT_TRUE(form->listIMAGE[k]) << k;
+    }
+    EXPECT_EQ(form->listIMAGE[0]->pixels, QSize(800, 600));
+    EXPECT_EQ(form->listIMAGE[2]->background, QColor(Qt::white));
+    EXPECT_EQ(form->listIMAGE[3], b.notAvailablePicture());
+    EXPECT_EQ(form->listIMAGE[4], b.loadErrorPicture());
+    EXPECT_EQ(form->listIMAGE[6]->pixels, QSize(300, 200));   // ".PNG": decoded by content
+    EXPECT_EQ(form->listIMAGE[7], b.loadErrorPicture());       // the unreadable own picture
+    for (int k = 8; k < 17; ++k) {
+        EXPECT_FALSE(form->listIMAGEnotLoaded[k]) << k;
+        EXPECT_EQ(form->listIMAGE[k]->pixels, QSize(160, 120)) << k;
+    }
+    EXPECT_FALSE(form->listIMAGE[17]);
+
+    // The animated GIFs were copied to the numbered files 1 and 2.
+    const QString stem = form->pictureFileStem + "_ANIGIF_";
+    EXPECT_EQ(readAll(stem + "1.gif"), readAll(webroot.path() + "/anim1.gif"));
+    EXPECT_EQ(readAll(stem + "2.gif"), readAll(webroot.path() + "/anim2.gif"));
+    EXPECT_FALSE(QFile::exists(stem + "3.gif"));
+    EXPECT_EQ(form->cntAniGif, 1);
+    EXPECT_TRUE(form->LastUpdate.startsWith(" - RFRS:"));
+    EXPECT_EQ(form->GLOBAL_IMAGE_CURRENT_POINTER, 0);
+    EXPECT_TRUE(dialogs.shown().empty()) << dialogs.texts().join('|').toStdString();
+    // Nothing but the stem and the cleaned extension was written.
+    for (const QString &name : QDir(form->Cirrolith_Work_Dir).entryList(QDir::Files))
+        EXPECT_TRUE(name.startsWith("Cirrolith4_")) << name.toStdString();
+
+    // The next build numbers the copies from 1 again.
+    form->listURL[0] = "4" + base.mid(1) + "anim2.gif";
+    form->listURL[1].clear();
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    EXPECT_EQ(readAll(stem + "1.gif"), readAll(webroot.path() + "/anim2.gif"));
+}
+
+TEST_F(Builder, ConfirmingTheSameSelectionTwiceLoadsNothing)
+{
+    auto *list = form->SSTCfg->Tabella_Mappe_Selezionate;
+    list->clear();
+    for (const char *name : {"a.jpg", "caps.PNG", "b.png"}) {
+        form->listURL[list->count()] = base + name;
+        list->addItem(QString::fromLatin1(name));
+    }
+    list->item(0)->setSelected(true);
+    list->item(2)->setSelected(true);
+    form->SSTCfg->SSTCfg_timeRefresh->setText("33");
+
+    EXPECT_TRUE(form->BuildSlideSet(0));
+    EXPECT_EQ(form->listImageSELECTED[1], base + "b.png");
+    EXPECT_EQ(form->slideCount, 2);
+    EXPECT_EQ(form->imgClockInterval, 33000);   // no 16-bit overflow
+    EXPECT_EQ(form->catalogueLoaded, 1);
+    const int requests = fileRequests();
+    EXPECT_EQ(requests, 2);
+
+    // The own picture is rebuilt after the catalogue entries all the same.
+    form->ownPictureFile = portable.root() + "/Data/own.jpg";
+    writeFile(form->ownPictureFile, encode(solid(50, 40, Qt::blue), "JPEG"));
+    form->listIMAGE[0].reset();
+    EXPECT_TRUE(form->BuildSlideSet(0));
+    EXPECT_EQ(fileRequests(), requests);
+    EXPECT_FALSE(form->listIMAGE[0]);   // not reloaded
+    EXPECT_EQ(form->slideCount, 3);
+    EXPECT_EQ(form->listIMAGE[2]->pixels, QSize(50, 40));
+}
+
+TEST_F(Builder, NothingSelectedReopensThePanel)
+{
+    form->Lingua = LinguaEnglish;
+    form->SSTCfg->Tabella_Mappe_Selezionate->clear();
+    form->SSTCfg->Tabella_Mappe_Selezionate->addItem("one");
+    form->replyReady = 0;   // the panel waits for it: the builder must set it
+    EXPECT_FALSE(form->BuildSlideSet(0));
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().front().text, "Error: you have to check at least one Image from list!");
+    EXPECT_EQ(form->replyReady, 1);
+    EXPECT_FALSE(form->SSTCfg->isHidden());
+    EXPECT_EQ(form->catalogueLoaded, 1);   // the full catalogue came from the server
+    EXPECT_EQ(form->listURL[0], "http://h.example/x.jpg");
+}
+
+TEST_F(Builder, AddressWithoutADotLeavesTheSlotAlone)
+{
+    form->Lingua = LinguaItalian;
+    form->listImageProperties[5] = 4;
+    form->clockReload = 1;
+    form->slides->Load_JPG_GIF_PNG_On_Array("http://localhost/radar", 5);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA");
+    EXPECT_EQ(dialogs.shown()[0].title, "Ext!");
+    EXPECT_EQ(dialogs.shown()[0].icon, MsgIcon::Information);
+    EXPECT_FALSE(form->listIMAGE[5]);
+    EXPECT_EQ(form->listImageProperties[5], 4);
+    EXPECT_EQ(form->clockReload, 0);
+    EXPECT_EQ(fileRequests(), 0);
+}
+
+TEST_F(Builder, SlotsStopAtTheEndOfTheLists)
+{
+    for (int i = 0; i < kListLoopEnd; ++i)
+        form->listImageSELECTED[i] = QStringLiteral("3ttp://page/%1").arg(i);
+    form->listImageSELECTED[2000] = "3ttp://page/2000";
+    writeFile(form->Cirrolith_Slide_Dir + "/last.jpg", encode(solid(8, 8, Qt::red), "JPEG"));
+    form->ownPictureFile = form->Cirrolith_Slide_Dir + "/last.jpg";
+    EXPECT_TRUE(form->BuildSlideSet(1));   // unchanged set, nothing loaded
+    EXPECT_EQ(form->slideCount, kListSize);
+}

@@ -1,0 +1,297 @@
+// The slideshow clock and the renderer on the real main window, offscreen.
+#include "acquisition/PictureLoader.h"
+#include "acquisition/SlideSetBuilder.h"
+#include "anigif/ucAniGIF.h"
+#include "panel/SetupPanel.h"
+#include "slideshow/ControlBar.h"
+#include "slideshow/PictureBox.h"
+#include "slideshow/SlideLayout.h"
+#include "slideshow/Slideshow.h"
+#include "support/ShowFixture.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+class Show : public ShowFixture {
+protected:
+    void SetUp() override
+    {
+        ShowFixture::SetUp();
+        form->catalogueLoaded = 1;
+        form->catalogueStatus = "1";
+        form->ranVal = 1440;
+        form->imgClockInterval = 4000;
+        form->Aggiornare = " [upd]";
+        form->LastUpdate = " - RFRS:01-02-2025 10:00:00";
+        for (int i = 0; i < 3; ++i)
+            addSlide(i, solid(400 + 100 * i, 300, QColor(50 * i, 80, 120)));
+        form->slideCount = 3;
+        form->firstLaunch = 2;   // past the start-up logo
+    }
+
+    void addSlide(int k, const QImage &image, int kind = 1)
+    {
+        auto pic = std::make_shared<platform::Picture>(*acquisition::pictureFromImage(image));
+        pic->encoded = encode(image, "PNG");   // kept compressed, as loaded pictures are
+        pic->image = QImage();
+        form->listIMAGE[k] = pic;
+        form->listImageProperties[k] = static_cast<std::int16_t>(kind);
+    }
+
+    void tick()
+    {
+        form->imgClock.fire();
+        EXPECT_EQ(form->clockStatus, 0);
+    }
+
+    Slideshow &show() { return *form->slideshow; }
+};
+
+} // namespace
+
+TEST_F(Show, PointerWrapsAndTheServerMessageComesWithTheLastSlide)
+{
+    form->serverMessage = "Server says hi";
+    for (int expected : {0, 1, 2, 0}) {
+        tick();
+        EXPECT_EQ(show().fotoBrowser->picture(), form->listIMAGE[expected]);
+        EXPECT_EQ(form->GLOBAL_IMAGE_CURRENT_POINTER, expected + 1);
+        EXPECT_EQ(form->lblMsgUser->isHidden(), expected != 2) << expected;
+        EXPECT_FALSE(show().fotoBrowser->isHidden());
+    }
+    EXPECT_EQ(form->lblMsgUser->text(), "Server says hi");
+}
+
+TEST_F(Show, TicksWaitForTheRunCommand)
+{
+    form->flagCmdButton = CmdPanelOpen;
+    form->imgClock.setEnabled(true);
+    tick();
+    EXPECT_TRUE(form->imgClock.Enabled());
+    EXPECT_EQ(form->GLOBAL_IMAGE_CURRENT_POINTER, 0);
+    EXPECT_FALSE(show().fotoBrowser->picture());
+}
+
+TEST_F(Show, NoSlidesAsksForThePanelInFullScreen)
+{
+    form->slideCount = 0;
+    form->SSTCfg->txtDisplay->setText("Normal");
+    tick();
+    EXPECT_EQ(form->flagCmdButton, CmdOpenPanel);
+    EXPECT_EQ(form->SSTCfg->txtDisplay->text(), "Full_Screen");
+    EXPECT_EQ(form->displayMode, 1);
+    EXPECT_FALSE(show().fotoBrowser->picture());
+    EXPECT_FALSE(form->bar->btSetup->isEnabled());
+}
+
+TEST_F(Show, CreditLinesAndTimingCodes)
+{
+    form->listCopyright[0] = "A-Radar by X-200";
+    form->listCopyright[1] = "B-Sat by Y-95";
+    form->listIdCopyright[0] = 1;
+    form->listIdCopyright[1] = 0;
+    form->listIdCopyright[2] = 2;
+    form->listIdCopyright[3] = 0;
+    addSlide(3, solid(10, 10, Qt::gray));
+    form->slideCount = 4;
+
+    tick();   // "200": four times the slide time
+    EXPECT_EQ(form->whoWeAre->text(), "Radar by X [upd] - RFRS:01-02-2025 10:00:00");
+    EXPECT_EQ(form->imgClock.Interval(), 16000);
+    EXPECT_FALSE(form->bar->BtAnimation->isHidden());
+
+    tick();   // credit 0 right after: banner and the normal interval
+    EXPECT_EQ(form->whoWeAre->text(), form->weAre);
+    EXPECT_EQ(form->imgClock.Interval(), 4000);
+    EXPECT_TRUE(form->bar->BtAnimation->isHidden());
+
+    tick();   // "95"
+    EXPECT_EQ(form->imgClock.Interval(), 100);
+    EXPECT_FALSE(form->bar->BtAnimation->isHidden());
+    tick();   // credit 0 after "95" restores the interval too
+    EXPECT_EQ(form->imgClock.Interval(), 4000);
+}
+
+TEST_F(Show, TheHundredthFastSlideTurnsTheBannerYellow)
+{
+    form->listCopyright[0] = "A-Loop-99";
+    for (int k = 0; k < 3; ++k)
+        form->listIdCopyright[k] = 1;
+    form->fastFrameCount = 98;
+    tick();
+    EXPECT_EQ(form->fastFrameCount, 99);
+    EXPECT_EQ(form->imgClock.Interval(), 50);
+    tick();
+    EXPECT_EQ(form->fastFrameCount, 100);
+    EXPECT_EQ(form->imgClock.Interval(), 50);
+    EXPECT_TRUE(form->bar->BtAnimation->isHidden());
+    EXPECT_EQ(form->whoWeAre->text(), form->weAre + " [upd]");
+    EXPECT_EQ(form->whoWeAre->BackColor(), platform::vbRGB(255, 255, 0));
+}
+
+TEST_F(Show, BadCreditNumbersAndUndrawablePicturesDoNotStopTheShow)
+{
+    form->listIdCopyright[0] = 32000;   // beyond the list
+    form->listIdCopyright[1] = -5;
+    tick();
+    EXPECT_EQ(form->whoWeAre->text(), " [upd] - RFRS:01-02-2025 10:00:00");
+    EXPECT_EQ(form->imgClock.Interval(), 4000);
+
+    // A picture whose bytes do not decode leaves the previous slide up.
+    auto broken = std::make_shared<platform::Picture>(*form->listIMAGE[1]);
+    broken->encoded = "garbage";
+    form->listIMAGE[1] = broken;
+    form->listIMAGEnotLoaded[1] = true;
+    tick();
+    EXPECT_EQ(show().fotoBrowser->picture(), form->listIMAGE[0]);
+    EXPECT_EQ(form->GLOBAL_IMAGE_CURRENT_POINTER, 2);
+    EXPECT_EQ(form->lCountDown->text(), "IMAGE MISSING - PLEASE OPEN A TICKET ON OUR WEBSITE");
+    EXPECT_FALSE(form->lCountDown->isHidden());
+
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("fifteen");   // a damaged configuration
+    form->cntCounterDwLoadImage = 1000000;
+    form->listIMAGE[2].reset();
+    tick();
+    EXPECT_EQ(form->cntCounterDwLoadImage, 1000004);   // no reload, no stop
+    EXPECT_EQ(form->flagCmdButton, CmdRun);
+}
+
+TEST_F(Show, FullScreenAndNormalLayoutsOnTheWindow)
+{
+    addSlide(0, solid(4000, 3000, Qt::darkBlue));
+    tick();
+    const platform::Picture &pic = *form->listIMAGE[0];
+    const slideshow::SlideBox box = slideshow::fullScreenLayout(19200, 10800, form->whoWeAre->Height(),
+                                                               pic.widthHimetric, pic.heightHimetric);
+    PictureBox &fb = *show().fotoBrowser;
+    EXPECT_EQ(fb.Left(), static_cast<float>(box.left));
+    EXPECT_EQ(fb.Top(), static_cast<float>(box.top));
+    EXPECT_EQ(fb.Width(), static_cast<float>(box.width));
+    EXPECT_EQ(fb.Height(), static_cast<float>(box.height));
+    EXPECT_EQ(fb.frame().size(), fb.size());   // scaled ahead, drawn 1:1
+    EXPECT_TRUE(fb.Stretch());
+    EXPECT_EQ(form->displayMode, 1);
+
+    // The next slide's frame is decoded while the window is idle.
+    QCoreApplication::processEvents();
+    const auto nextBox = show().layoutFor(*form->listIMAGE[1], 1);
+    ASSERT_TRUE(nextBox);
+    EXPECT_TRUE(show().frames.has(form->listIMAGE[1],
+                                  Slideshow::frameSize(*form->listIMAGE[1], *nextBox, true)));
+
+    show().dyMode_Click();
+    EXPECT_EQ(form->SSTCfg->txtDisplay->text(), "Normal");
+    EXPECT_EQ(form->settingsChanged, 1);
+    tick();
+    const platform::Picture &second = *form->listIMAGE[1];
+    const slideshow::SlideBox natural =
+        slideshow::normalLayout(19200, 10800, second.widthHimetric, second.heightHimetric);
+    EXPECT_EQ(fb.Left(), static_cast<float>(natural.left));
+    EXPECT_EQ(fb.Top(), static_cast<float>(natural.top));
+    EXPECT_EQ(fb.size(), QSize(500, 300));
+    EXPECT_FALSE(fb.Stretch());
+    EXPECT_EQ(form->displayMode, 0);
+}
+
+TEST_F(Show, ModeSwitchNamesAndColourMarking)
+{
+    form->Lingua = LinguaItalian;
+    form->SSTCfg->txtDisplay->setText("something else");
+    show().dyMode_Click();
+    EXPECT_EQ(form->SSTCfg->txtDisplay->text(), "Normal");
+    EXPECT_EQ(form->SSTCfg->txtDisplay2->text(), "In_scala");
+    show().dyMode_Click();
+    EXPECT_EQ(form->SSTCfg->txtDisplay->text(), "Full_Screen");
+    EXPECT_EQ(form->SSTCfg->txtDisplay2->text(), "Tutto_schermo");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->BackColor(), platform::vbRGB(125, 147, 230));
+    EXPECT_EQ(form->SSTCfg->txtDisplay2->BackColor(), platform::vbRGB(255, 255, 128));
+}
+
+TEST_F(Show, AnimatedSlidesPlayTheNumberedFilesInShowingOrder)
+{
+    const QString gif = qEnvironmentVariable("CIRROLITH_BUILD_DIR") + "/portable/App/Cirrolith/pic_not_available.gif";
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(QFile::copy(gif, form->pictureFileStem + QStringLiteral("_ANIGIF_%1.gif").arg(n)));
+    for (int k = 0; k < 3; ++k)
+        form->listImageProperties[k] = 4;
+    form->cntAniGif = 3;   // left over from a previous pass
+
+    for (int expectedNext : {2, 3, 4, 2}) {
+        tick();
+        EXPECT_EQ(form->cntAniGif, expectedNext);
+        EXPECT_FALSE(show().ucAniGIF1->isHidden());
+        EXPECT_TRUE(show().fotoBrowser->isHidden());
+        EXPECT_EQ(show().ucAniGIF1->geometry(), show().fotoBrowser->geometry());
+        EXPECT_GT(show().ucAniGIF1->FrameCount(), 0);
+    }
+}
+
+TEST_F(Show, ReloadOnTheFourthTickReplacesTheAnimationFiles)
+{
+    QFile::copy(qEnvironmentVariable("CIRROLITH_BUILD_DIR") + "/portable/App/Cirrolith/pic_not_available.gif",
+                portable.appDir() + "/pic_not_available.gif");
+    const QString first = form->pictureFileStem + "_ANIGIF_1.gif";
+    writeFile(first, "old animation");
+    writeFile(form->Cirrolith_Slide_Dir + "/one.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
+    form->SSTCfg->SSTCfg_timeRefresh->setText("10");
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("1");
+
+    for (int t = 1; t <= 3; ++t)
+        tick();
+    EXPECT_EQ(form->cntCounterDwLoadImage, 30);
+    EXPECT_EQ(QFile(first).size(), 13);
+    tick();
+    EXPECT_EQ(form->cntCounterDwLoadImage, 0);
+    EXPECT_EQ(QFile(first).size(), QFile(portable.appDir() + "/pic_not_available.gif").size());
+    // The rebuilt set is the folder picture alone.
+    EXPECT_EQ(form->slideCount, 1);
+    EXPECT_EQ(show().fotoBrowser->picture(), form->listIMAGE[0]);
+    EXPECT_EQ(form->listIMAGE[0]->pixels, QSize(64, 48));
+    EXPECT_EQ(form->webLoading, 0);
+    EXPECT_EQ(form->clockReload, 0);
+}
+
+TEST_F(Show, RefreshOnTheSeventhTickAndAFailedOutcomeStops)
+{
+    form->SSTCfg->SSTCfg_timeRefresh->setText("10");
+    form->ranVal = 1;
+    for (int t = 1; t <= 6; ++t)
+        tick();
+    EXPECT_EQ(form->cntCounterRefresh, 60);
+    tick();
+    EXPECT_EQ(form->cntCounterRefresh, 0);
+    EXPECT_GE(form->ranVal, 1);
+    EXPECT_LE(form->ranVal, 1440);
+
+    // The synchronisation reports failure at the end of a tick: stop.
+    ASSERT_TRUE(portable.exists("Cirrolith4_Config.dat"));
+    form->catalogueStatus = "0";
+    form->ranVal = 1440;
+    tick();
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text, "2 T");
+    EXPECT_EQ(dialogs.shown().back().title, "?");
+    EXPECT_EQ(form->flagCmdButton, CmdSaveAndClose);
+    EXPECT_FALSE(portable.exists("Cirrolith4_Config.dat"));
+}
+
+TEST_F(Show, BarLayoutAndHideRestore)
+{
+    ControlBar &bar = *form->bar;
+    EXPECT_NEAR(form->whoWeAre->Left(), 1890, 0.1);
+    EXPECT_NEAR(bar.connectStatus->Left() + bar.connectStatus->Width(), 19200, 0.1);
+    EXPECT_FLOAT_EQ(bar.btLogo->Top(), 10368);
+    EXPECT_NEAR(form->whoWeAre->font().pointSizeF(), 8.64, 0.01);
+    EXPECT_FALSE(bar.btSetup->isEnabled());
+
+    bar.btWait->hide();
+    form->lCountDown->show();
+    bar.Nascondi_Barra(form->whoWeAre, form->lCountDown);
+    for (QWidget *w : std::initializer_list<QWidget *>{bar.btSetup, bar.btWait, form->whoWeAre, form->lCountDown})
+        EXPECT_TRUE(w->isHidden());
+    bar.Esponi_Barra(form->whoWeAre, form->lCountDown);
+    EXPECT_FALSE(bar.btSetup->isHidden());
+    EXPECT_TRUE(bar.btWait->isHidden());
+    EXPECT_FALSE(form->lCountDown->isHidden());
+}
