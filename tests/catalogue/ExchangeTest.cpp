@@ -34,6 +34,15 @@ protected:
         return form->catalogue->RequestCatalogue(form->catalogueAddress + query, kind);
     }
     catalogue::ClientValues values() const { return catalogue::ClientValues::of(*form); }
+    // One tick of the connection clock, driven by the test alone: the real
+    // timer is stopped again so it cannot tick while the test waits.
+    void tick()
+    {
+        form->generalClock.fire();
+        clockLeftEnabled = form->generalClock.Enabled();
+        form->generalClock.setEnabled(false);
+    }
+    bool clockLeftEnabled = false;
 
     TestServer server;
 };
@@ -157,17 +166,17 @@ TEST_F(ExchangeTest, ProbeAnsweredEnablesTheLoadingTimer)
 {
     startServer();
     writeStartFiles();
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeState, 1);
     EXPECT_EQ(form->lCountDown->text(),
               "Waiting for Internet connection (have to be active!).....10");
     EXPECT_EQ(form->probeCountdown, 9);
     EXPECT_TRUE(form->bar->btWait->Visible());
     EXPECT_FALSE(form->bar->btSetup->Visible());
-    EXPECT_TRUE(form->generalClock.Enabled());
+    EXPECT_TRUE(clockLeftEnabled);
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
 
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeState, 2);
     EXPECT_FALSE(form->lCountDown->Visible());
     EXPECT_TRUE(form->bar->btSetup->Visible());
@@ -175,7 +184,7 @@ TEST_F(ExchangeTest, ProbeAnsweredEnablesTheLoadingTimer)
     EXPECT_TRUE(form->utilityTmr.Enabled());
     EXPECT_EQ(server.catalogueQueries(),
               QStringList{"p=1&x00=x8888&x00=y0000&x00=y3333&x00=y1111"});
-    form->generalClock.fire();   // answered for good: no further probe
+    tick();   // answered for good: no further probe
     EXPECT_EQ(server.catalogueQueries().size(), 1);
 }
 
@@ -185,9 +194,9 @@ TEST_F(ExchangeTest, MarkerMayStandAnywhereInTheBody)
     writeStartFiles();
     server.putFile(QStringLiteral("probe.html"), "<html>up NWX_REPLY_TO_CLIENT and more</html>");
     form->catalogueAddress = server.root() + QStringLiteral("/probe.html?");
-    form->generalClock.fire();
+    tick();
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeState, 2);
     EXPECT_TRUE(form->utilityTmr.Enabled());
 }
@@ -197,18 +206,18 @@ TEST_F(ExchangeTest, ReplyWithoutMarkerRetriesFromTheStart)
     startServer({"--misbehave", "no-marker,on=probe,count=1"});
     writeStartFiles();
     form->Lingua = LinguaItalian;
-    form->generalClock.fire();
+    tick();
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeState, 0);
     // The language file says English: re-read on the first tick.
     EXPECT_EQ(form->lCountDown->text(), "Waiting Internet Connection......??????");
     EXPECT_FALSE(form->utilityTmr.Enabled());
 
-    form->generalClock.fire();   // settings re-read, probe sent again
+    tick();   // settings re-read, probe sent again
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
     EXPECT_EQ(server.catalogueQueries().size(), 2);
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeState, 2);
     EXPECT_TRUE(form->utilityTmr.Enabled());
 }
@@ -217,9 +226,9 @@ TEST_F(ExchangeTest, CountdownAsksForTheConnectionEveryTenTicks)
 {
     startServer({"--misbehave", "hang,on=probe"});
     writeStartFiles();
-    form->generalClock.fire();
-    for (int tick = 2; tick <= 9; ++tick)
-        form->generalClock.fire();
+    tick();
+    for (int n = 2; n <= 9; ++n)
+        tick();
     EXPECT_EQ(form->lCountDown->text(),
               "Waiting for Internet connection (have to be active!).....2");
     EXPECT_FALSE(form->Frame_Select_Connection->Visible());
@@ -238,7 +247,7 @@ TEST_F(ExchangeTest, CountdownAsksForTheConnectionEveryTenTicks)
             frame->Connection_Selected->click();
         });
     });
-    form->generalClock.fire();
+    tick();
     EXPECT_TRUE(askedWhileWaiting);
     EXPECT_FALSE(frame->Visible());
     EXPECT_EQ(form->probeCountdown, 10);
@@ -247,7 +256,7 @@ TEST_F(ExchangeTest, CountdownAsksForTheConnectionEveryTenTicks)
     EXPECT_TRUE(portable.read(QStringLiteral("Cirrolith4_Proxy.dat")).endsWith("1\r\n"));
     // The probe is not sent again while waiting.
     EXPECT_EQ(server.catalogueQueries().size(), 1);
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->probeCountdown, 9);
 }
 
@@ -259,16 +268,16 @@ TEST_F(ExchangeTest, ConnectionIconFollowsTheConnectionState)
     const qint64 onKey = form->bar->ImageConnesso->pixmap().cacheKey();
     ASSERT_NE(offKey, onKey);
     platform::Transfer::shared().overrideConnected(false);
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->bar->connectStatus->pixmap().cacheKey(), offKey);
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
-    form->generalClock.fire();
+    tick();
     ASSERT_EQ(form->probeState, 2);
     platform::Transfer::shared().overrideConnected(true);
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->bar->connectStatus->pixmap().cacheKey(), onKey);
     platform::Transfer::shared().overrideConnected(false);
-    form->generalClock.fire();
+    tick();
     EXPECT_EQ(form->bar->connectStatus->pixmap().cacheKey(), offKey);
 }
 
