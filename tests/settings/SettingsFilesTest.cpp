@@ -20,6 +20,9 @@ protected:
         platform::Screen::override(19200, 10800, 96);
         form = std::make_unique<FormPicture>(StartOptions{portable.appDir(), QString()});
         ASSERT_TRUE(form->Form_Load());
+        // These tests drive the files directly; the connection clock's first
+        // tick would wait for a language choice inside every pause.
+        form->generalClock.setEnabled(false);
         dialogs.clear();
     }
     void TearDown() override { platform::Screen::clearOverride(); }
