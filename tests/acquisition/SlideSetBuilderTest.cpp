@@ -3,7 +3,12 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "panel/SetupPanel.h"
 #include "server/ServerProcess.h"
+#include "slideshow/PictureBox.h"
+#include "slideshow/SlideLayout.h"
+#include "slideshow/Slideshow.h"
 #include "support/ShowFixture.h"
+
+#include <QDeadlineTimer>
 
 #include <QDir>
 #include <QListWidget>
@@ -199,4 +204,50 @@ TEST_F(Builder, SlotsStopAtTheEndOfTheLists)
     form->ownPictureFile = form->Cirrolith_Slide_Dir + "/last.jpg";
     EXPECT_TRUE(form->BuildSlideSet(1));   // unchanged set, nothing loaded
     EXPECT_EQ(form->slideCount, kListSize);
+}
+
+TEST_F(Builder, FromTheProbeToTheFirstSlide)
+{
+    // A catalogue of two pictures on this server, both selected.
+    servertest::ServerProcess second;
+    const QString catalogue = webroot.path() + "/two.txt";
+    writeFile(catalogue, QStringLiteral("%1a.jpg | 14 | Demo A | X-Sat by A-0\n"
+                                        "%1caps.PNG | 1 | Demo B | X-Radar by B-200\n"
+                                        "@message Hello from the server\n")
+                             .arg(base)
+                             .toUtf8());
+    const QString log = webroot.path() + "/second.log";
+    ASSERT_TRUE(second.start({"--catalogue", catalogue.toStdString(), "--log", log.toStdString()}))
+        << second.stderrText();
+    form->catalogueAddress = QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(second.port());
+    portable.write("Cirrolith4_Language.dat", " 1");
+    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
+    portable.write("Cirrolith4_Picture_List.dat", "0\r\n14\r\n1\r\n1\r\n\r\n\r\n");
+    portable.write("Cirrolith4_MyTown.dat", "town\r\n");
+
+    form->generalClock.setEnabled(true);
+    PictureBox &fb = *form->slideshow->fotoBrowser;
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired() && !(form->slideCount == 2 && fb.picture() && fb.picture() == form->listIMAGE[0]))
+        platform::EventPump::Sleep(50);
+
+    ASSERT_EQ(form->slideCount, 2);
+    ASSERT_EQ(fb.picture(), form->listIMAGE[0]);
+    EXPECT_EQ(form->listURL[0], base + "a.jpg");
+    EXPECT_EQ(form->listURL[1], base + "caps.PNG");
+    EXPECT_EQ(form->catalogueStatus, "1");
+    EXPECT_TRUE(form->whoWeAre->text().startsWith("Sat by A")) << form->whoWeAre->text().toStdString();
+    const platform::Picture &pic = *form->listIMAGE[0];
+    const slideshow::SlideBox box = slideshow::fullScreenLayout(19200, 10800, form->whoWeAre->Height(),
+                                                               pic.widthHimetric, pic.heightHimetric);
+    EXPECT_EQ(fb.Left(), static_cast<float>(box.left));
+    EXPECT_EQ(fb.Width(), static_cast<float>(box.width));
+
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QStringList kinds;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
+        if (line.contains(" GET "))
+            kinds << line.section('[', -1).section(']', 0, 0);
+    EXPECT_EQ(kinds.mid(0, 4), QStringList({"probe", "message", "selected", "credits"}));
 }
