@@ -302,6 +302,22 @@ QImage connection(bool on)
     });
 }
 
+// A small arrow pointing left, for "back" links.
+QImage arrowBack()
+{
+    QImage img(20, 26, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath a;
+    a.moveTo(2, 13);
+    a.lineTo(18, 3);
+    a.lineTo(18, 23);
+    a.closeSubpath();
+    p.fillPath(a, QColor(191, 227, 255));
+    return img;
+}
+
 bool save(const QImage &img, const QString &path)
 {
     if (img.save(path, "PNG"))
@@ -370,6 +386,17 @@ int main(int argc, char *argv[])
         {"bg_runexit", background(QColor(100, 40, 40), QColor(40, 14, 14))},
         {"bg_tools", background(QColor(60, 60, 70), QColor(20, 20, 26))},
         {"app_icon", tile(blue, [](QPainter &p, const QRectF &r) { cloud(p, r); }, 128)},
+        {"arrow_back", arrowBack()},
+        {"clear_list", tile(amber, [](QPainter &p, const QRectF &r) {
+             // A list with a cross over it.
+             p.setPen(glyphPen(Qt::white, r.width() * 0.1));
+             for (int i = 0; i < 3; ++i)
+                 p.drawLine(QPointF(r.left(), r.top() + r.height() * (0.15 + 0.3 * i)),
+                            QPointF(r.right(), r.top() + r.height() * (0.15 + 0.3 * i)));
+             p.setPen(glyphPen(QColor(200, 40, 30), r.width() * 0.14));
+             p.drawLine(r.topLeft(), r.bottomRight());
+             p.drawLine(r.topRight(), r.bottomLeft());
+         }, 48)},
     };
     bool ok = true;
     for (const auto &[name, img] : art)

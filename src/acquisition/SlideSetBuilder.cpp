@@ -326,7 +326,7 @@ void SlideSetBuilder::OpenSetupPanel()
     while (w.clockStatus == 1 && !EventPump::quitRequested())
         EventPump::Sleep(200);
 
-    // 2: the tabs are laid out by the panel once it provides that.
+    w.SSTCfg->LayoutPanelTabs();                                               // 2
     w.SSTCfg->setCurrentIndex(SetupPanel::TabTools);
     w.SSTCfg->show();
     w.SSTCfg->raise();

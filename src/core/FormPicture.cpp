@@ -5,6 +5,8 @@
 #include "core/Folders.h"
 #include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
+#include "collections/Collections.h"
+#include "panel/PanelActions.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/LanguageFrame.h"
 #include "panel/SetupPanel.h"
@@ -87,6 +89,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     languageFiles = std::make_unique<LanguageFiles>(*this);
     townFiles = std::make_unique<TownFiles>(*this);
     generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
+    panel = std::make_unique<PanelActions>(*this);
+    collections = std::make_unique<Collections>(*this);
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
         QPalette pal = label->palette();

@@ -14,6 +14,8 @@
 
 class SetupPanel;
 class ControlBar;
+class PanelActions;
+class Collections;
 class SlideSetBuilder;
 class Slideshow;
 class RunControl;
@@ -83,6 +85,8 @@ public:
     std::unique_ptr<ProxyFiles> proxyFiles;      // connection settings
     std::unique_ptr<LanguageFiles> languageFiles;
     std::unique_ptr<TownFiles> townFiles;
+    std::unique_ptr<PanelActions> panel;         // what clicks on the panel do
+    std::unique_ptr<Collections> collections;    // collection files saved and loaded from the panel
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;

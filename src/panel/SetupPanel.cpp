@@ -1,5 +1,9 @@
 #include "panel/SetupPanel.h"
 
+#include "panel/PanelLayout.h"
+#include "platform/Screen.h"
+
+#include <QGraphicsDropShadowEffect>
 #include <QPixmap>
 
 using platform::Image;
@@ -8,85 +12,439 @@ using platform::Vb;
 
 namespace {
 
-// Big icons stand in two columns and three rows; a caption sits under each.
-constexpr float kColumnA = 3721, kColumnB = 5021;
-constexpr float kRow1 = 845, kRow2 = 2345, kRow3 = 3845;
-constexpr float kIconSize = 660;
-constexpr float kCaptionWidth = 1200, kCaptionHeight = 255;
-constexpr float kCaptionLeft = -270, kCaptionBelow = 700;
-// The page area starts below the tab strip; design positions are panel-relative.
-constexpr float kTabStrip = 500;
+const char *const kCaptionStyle = "color: #f4f7fc; font-size: 11px; font-weight: 600;";
+const char *const kLinkStyle = "color: #bfe3ff; font-size: 11px; text-decoration: underline;";
+const char *const kHeadingStyle = "color: #ffffff; font-size: 15px; font-weight: 700;";
+const char *const kUnitStyle = "color: #d7e2f2; font-size: 11px;";
+const char *const kHelpStyle =
+    "QPlainTextEdit { background: rgba(8, 14, 28, 150); color: #e9f0fa; font-size: 11px;"
+    " border: 1px solid rgba(255, 255, 255, 45); border-radius: 6px; padding: 2px; }";
+const char *const kListStyle =
+    "QListWidget { background: #f5f8fc; color: #17233a; font-size: 11px;"
+    " border: 1px solid rgba(255, 255, 255, 90); border-radius: 4px; }"
+    "QListWidget::item { padding: 1px 2px; }"
+    "QListWidget::item:selected { background: #2c6bc0; color: white; }";
+const char *const kTabStyle =
+    "QTabBar { font-size: 11px; }"
+    "QTabBar::tab { background: #2a3548; color: #c9d4e6; padding: 6px 6px; margin-right: 2px;"
+    " border-top-left-radius: 6px; border-top-right-radius: 6px; }"
+    "QTabBar::tab:selected { background: #4f7fc4; color: white; font-weight: 700; }"
+    "QTabBar::tab:hover:!selected { background: #38476a; }";
 
-Image *icon(const QString &name, QWidget *page, const char *resource, float left, float top)
+void shadow(QWidget *w)
+{
+    auto *effect = new QGraphicsDropShadowEffect(w);
+    effect->setBlurRadius(4);
+    effect->setOffset(1, 1);
+    effect->setColor(QColor(0, 0, 0, 200));
+    w->setGraphicsEffect(effect);
+}
+
+Image *icon(const QString &name, QWidget *page, const char *resource)
 {
     auto *w = new Image(name, page);
     w->setPixmap(QPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
     w->setCursor(Qt::PointingHandCursor);
-    w->Move(left, top - kTabStrip, kIconSize, kIconSize);
     return w;
 }
 
-template <class L>
-L *caption(const QString &name, QWidget *page, const QString &text, float iconLeft, float iconTop)
+// The caption under a big icon; a click on it does what a click on the icon does.
+Image *caption(const QString &name, QWidget *page, const QString &text, Image *iconOf)
 {
-    auto *w = new L(name, page);
+    auto *w = new Image(name, page);
     w->setText(text);
     w->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    w->Move(iconLeft + kCaptionLeft, iconTop - kTabStrip + kCaptionBelow, kCaptionWidth, kCaptionHeight);
+    w->setWordWrap(true);
+    w->setStyleSheet(QString::fromLatin1(kCaptionStyle));
+    w->setCursor(Qt::PointingHandCursor);
+    shadow(w);
+    if (iconOf)
+        QObject::connect(w, &platform::ClickLabel::clicked, iconOf, &platform::ClickLabel::click);
     return w;
+}
+
+Image *link(const QString &name, QWidget *page, const QString &text)
+{
+    auto *w = new Image(name, page);
+    w->setText(text);
+    w->setStyleSheet(QString::fromLatin1(kLinkStyle));
+    w->setCursor(Qt::PointingHandCursor);
+    shadow(w);
+    return w;
+}
+
+Label *text(const QString &name, QWidget *page, const QString &caption, const char *style)
+{
+    auto *w = new Label(name, page);
+    w->setText(caption);
+    w->setStyleSheet(QString::fromLatin1(style));
+    shadow(w);
+    return w;
+}
+
+Label *background(const QString &name, QWidget *page, const char *resource)
+{
+    auto *w = new Label(name, page);
+    w->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    w->setScaledContents(true);
+    return w;
+}
+
+Vb<HelpBox> *helpBox(const QString &name, QWidget *page)
+{
+    auto *w = new Vb<HelpBox>(name, page);
+    w->setStyleSheet(QString::fromLatin1(kHelpStyle));
+    w->setFocusPolicy(Qt::NoFocus);
+    w->setFrameShape(QFrame::NoFrame);
+    return w;
+}
+
+Vb<PanelField> *field(const QString &name, QWidget *page)
+{
+    auto *w = new Vb<PanelField>(name, page);
+    QFont f = w->font();
+    f.setPixelSize(12);
+    w->setFont(f);
+    w->setBackColor(SetupPanel::kLightBlue);
+    return w;
+}
+
+// Design help texts, replaced by the language tables once a language is known.
+QString lines(std::initializer_list<const char *> parts)
+{
+    QStringList out;
+    for (const char *p : parts)
+        out << QString::fromUtf8(p);
+    return out.join(QStringLiteral("\r\n"));
 }
 
 } // namespace
 
-SetupPanel::SetupPanel(QWidget *parent) : Vb<QTabWidget>(QStringLiteral("SSTCfg"), parent)
+SetupPanel::SetupPanel(QWidget *parent) : Vb<QWidget>(QStringLiteral("SSTCfg"), parent)
 {
-    pageDisplayTimers = new QWidget;
-    pagePictureSelection = new QWidget;
-    pageRunExit = new QWidget;
-    pageTools = new QWidget;
-    addTab(pageDisplayTimers, QStringLiteral("Display Timers"));
-    addTab(pagePictureSelection, QStringLiteral("Picture   Selection"));
-    addTab(pageRunExit, QStringLiteral("Run / Exit"));
-    addTab(pageTools, QStringLiteral("Tools - Language"));
-    setWidth(kWidth);
-    setHeight(kHeight);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(16, 22, 34));
+    setPalette(pal);
+    setAutoFillBackground(true);
 
-    SSTCfg_timeDwLoad = new Vb<QLineEdit>(QStringLiteral("SSTCfg_timeDwLoad"), pageDisplayTimers);
-    SSTCfg_timeDwLoad->Move(4700, 960 - kTabStrip, 1200, 315);
-    SSTCfg_timeRefresh = new Vb<QLineEdit>(QStringLiteral("SSTCfg_timeRefresh"), pageDisplayTimers);
-    SSTCfg_timeRefresh->Move(4700, 2460 - kTabStrip, 1200, 315);
-    txtDisplay = new Vb<QLineEdit>(QStringLiteral("txtDisplay"), pageDisplayTimers);
-    txtDisplay->Move(4700, 3845 - kTabStrip, 1800, 315);
+    for (QWidget *&page : m_pages)
+        page = new QWidget(this);
+    m_tabs = new QTabBar(this);
+    m_tabs->setObjectName(QStringLiteral("SSTCfg_tabs"));
+    m_tabs->setStyleSheet(QString::fromLatin1(kTabStyle));
+    m_tabs->setExpanding(true);
+    m_tabs->setDrawBase(false);
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    m_tabs->addTab(QStringLiteral("Display Timers"));
+    m_tabs->addTab(QStringLiteral("Picture   Selection"));
+    m_tabs->addTab(QStringLiteral("Run / Exit"));
+    m_tabs->addTab(QStringLiteral("Tools - Language"));
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int tab) { setCurrentIndex(tab); });
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int) { emit panelClicked(); });
+
+    QWidget *pt = m_pages[TabDisplayTimers];
+    SfondoDisplayTimer = background(QStringLiteral("SfondoDisplayTimer"), pt, ":/art/bg_timers.png");
+    TextTool1 = link(QStringLiteral("TextTool1"), pt, QStringLiteral("Tools"));
+    TextDisplayTimers = text(QStringLiteral("TextDisplayTimers"), pt, QStringLiteral("Display Timer"),
+                             kHeadingStyle);
+    SSTCfg_Download = icon(QStringLiteral("SSTCfg_Download"), pt, ":/art/download.png");
+    SSTCfg_Download2 = caption(QStringLiteral("SSTCfg_Download2"), pt,
+                               QStringLiteral("Download Img. Timer"), SSTCfg_Download);
+    SSTCfg_timeDwLoad = field(QStringLiteral("SSTCfg_timeDwLoad"), pt);
+    TextMinuts = text(QStringLiteral("TextMinuts"), pt, QStringLiteral("(minuts)"), kUnitStyle);
+    SSTCfg_Aggiorna = icon(QStringLiteral("SSTCfg_Aggiorna"), pt, ":/art/refresh.png");
+    SSTCfg_Aggiorna2 = caption(QStringLiteral("SSTCfg_Aggiorna2"), pt,
+                               QStringLiteral("Slide Show Img. Timer"), SSTCfg_Aggiorna);
+    SSTCfg_timeRefresh = field(QStringLiteral("SSTCfg_timeRefresh"), pt);
+    textSeconds = text(QStringLiteral("textSeconds"), pt, QStringLiteral("(seconds)"), kUnitStyle);
+    dyMode = icon(QStringLiteral("dyMode"), pt, ":/art/display_mode.png");
+    dyMode2 = caption(QStringLiteral("dyMode2"), pt, QStringLiteral("Display Picture Mode"), dyMode);
+    txtDisplay = field(QStringLiteral("txtDisplay"), pt);
     txtDisplay->hide();
-    txtDisplay2 = new Vb<QLineEdit>(QStringLiteral("txtDisplay2"), pageDisplayTimers);
-    txtDisplay2->Move(4700, 3845 - kTabStrip, 1800, 315);
+    txtDisplay2 = field(QStringLiteral("txtDisplay2"), pt);
     txtDisplay2->setReadOnly(true);
+    helpTime = icon(QStringLiteral("helpTime"), pt, ":/art/help.png");
+    helpTime2 = caption(QStringLiteral("helpTime2"), pt, QStringLiteral("Help"), helpTime);
+    Box_Help_Display_Timer = helpBox(QStringLiteral("Box_Help_Display_Timer"), pt);
+    Box_Help_Display_Timer->setText(
+        lines({"DISPLAY TIMERS", " ", "_Download Images Timer", "_Slide Show Timer", "_Display Mode"}));
+    LittleTool00 = icon(QStringLiteral("LittleTool00"), pt, ":/art/little_timers.png");
+    LittleTool02 = icon(QStringLiteral("LittleTool02"), pt, ":/art/little_pictures.png");
+    LittleTool03 = icon(QStringLiteral("LittleTool03"), pt, ":/art/little_run.png");
+    TextDisplayTimers0 = link(QStringLiteral("TextDisplayTimers0"), pt, QStringLiteral("Display Timer"));
+    TextPictureSelection0 =
+        link(QStringLiteral("TextPictureSelection0"), pt, QStringLiteral("Picture Selection"));
+    TextRunExit0 = link(QStringLiteral("TextRunExit0"), pt, QStringLiteral("Run - Exit"));
 
-    Tabella_Mappe_Selezionate =
-        new Vb<QListWidget>(QStringLiteral("Tabella_Mappe_Selezionate"), pagePictureSelection);
+    QWidget *pp = m_pages[TabPictureSelection];
+    SfondoPicturSel = background(QStringLiteral("SfondoPicturSel"), pp, ":/art/bg_pictures.png");
+    TextTool3 = link(QStringLiteral("TextTool3"), pp, QStringLiteral("Tools"));
+    TextPictureSelection = text(QStringLiteral("TextPictureSelection"), pp,
+                                QStringLiteral("Picture Selection"), kHeadingStyle);
+    Image3 = icon(QStringLiteral("Image3"), pp, ":/art/arrow_back.png");
+    Image1 = icon(QStringLiteral("Image1"), pp, ":/art/clear_list.png");
+    Label11 = link(QStringLiteral("Label11"), pp, QStringLiteral("CLEAR LIST"));
+    connect(Label11, &platform::ClickLabel::clicked, Image1, &platform::ClickLabel::click);
+    Tabella_Mappe_Selezionate = new Vb<SelectionList>(QStringLiteral("Tabella_Mappe_Selezionate"), pp);
     Tabella_Mappe_Selezionate->setSelectionMode(QAbstractItemView::MultiSelection);
-    Tabella_Mappe_Selezionate->Move(117, 1170 - kTabStrip, 6860, 1992);
-    SSTCfg_LblinserisciImg = new Label(QStringLiteral("SSTCfg_LblinserisciImg"), pagePictureSelection);
-    SSTCfg_LblinserisciImg->Move(117, 3260 - kTabStrip, 6860, 255);
+    Tabella_Mappe_Selezionate->setStyleSheet(QString::fromLatin1(kListStyle));
+    SSTCfg_LblinserisciImg = text(QStringLiteral("SSTCfg_LblinserisciImg"), pp, QString(), kUnitStyle);
+    SSTCfg_FileUser = icon(QStringLiteral("SSTCfg_FileUser"), pp, ":/art/add_image.png");
+    SSTCfg_FileUser2 = caption(QStringLiteral("SSTCfg_FileUser2"), pp,
+                               QStringLiteral("Add Owner Image"), SSTCfg_FileUser);
+    SSTCfg_resetUserImg = icon(QStringLiteral("SSTCfg_resetUserImg"), pp, ":/art/remove_image.png");
+    SSTCfg_resetUserImg2 = caption(QStringLiteral("SSTCfg_resetUserImg2"), pp,
+                                   QStringLiteral("Remove Own. Img."), SSTCfg_resetUserImg);
+    helpImg = icon(QStringLiteral("helpImg"), pp, ":/art/help.png");
+    helpImg2 = caption(QStringLiteral("helpImg2"), pp, QStringLiteral("Help"), helpImg);
+    SSTCfg_BackUpcnf = icon(QStringLiteral("SSTCfg_BackUpcnf"), pp, ":/art/backup.png");
+    SSTCfg_Backupconf = caption(QStringLiteral("SSTCfg_Backupconf"), pp,
+                                QStringLiteral("Back Up Config"), SSTCfg_BackUpcnf);
+    SSTCfg_Loadcnf = icon(QStringLiteral("SSTCfg_Loadcnf"), pp, ":/art/load_collection.png");
+    SSTCfg_Loadconf = caption(QStringLiteral("SSTCfg_Loadconf"), pp,
+                              QStringLiteral("Load Collections"), SSTCfg_Loadcnf);
+    Wait_Ico = icon(QStringLiteral("Wait_Ico"), pp, ":/art/wait.png");
+    Wait_Ico->setCursor(Qt::WaitCursor);
+    Wait_Ico->hide();
+    TextTool2 = text(QStringLiteral("TextTool2"), pp, QStringLiteral("Tools"), kLinkStyle);
+    TextDisplayTimers1 =
+        text(QStringLiteral("TextDisplayTimers1"), pp, QStringLiteral("Display Timer"), kLinkStyle);
+    TextPictureSelection1 = text(QStringLiteral("TextPictureSelection1"), pp,
+                                 QStringLiteral("Picture Selection"), kLinkStyle);
+    TextRunExit1 = text(QStringLiteral("TextRunExit1"), pp, QStringLiteral("Run - Exit"), kLinkStyle);
+    for (Label *unused : {TextTool2, TextDisplayTimers1, TextPictureSelection1, TextRunExit1})
+        unused->hide();
 
-    SSTCfg_cmdConferma = icon(QStringLiteral("SSTCfg_cmdConferma"), pageRunExit, ":/art/confirm.png",
-                              kColumnA, kRow1);
-    SSTCfg_cmdConferma_BW = icon(QStringLiteral("SSTCfg_cmdConferma_BW"), pageRunExit,
-                                 ":/art/confirm_bw.png", kColumnA, kRow1);
-    SSTCfg_cmdConferma2 = caption<Label>(QStringLiteral("SSTCfg_cmdConferma2"), pageRunExit,
-                                         QStringLiteral("Start Slide Show"), kColumnA, kRow1);
-    SSTCfg_ExitProgram = icon(QStringLiteral("SSTCfg_ExitProgram"), pageRunExit, ":/art/exit.png",
-                              kColumnA, kRow2);
-    SSTCfg_ExitProgram_BW = icon(QStringLiteral("SSTCfg_ExitProgram_BW"), pageRunExit,
-                                 ":/art/exit_bw.png", kColumnA, kRow2);
-    SSTCfg_ExitProgram2 = caption<Image>(QStringLiteral("SSTCfg_ExitProgram2"), pageRunExit,
-                                         QStringLiteral("Quit Program"), kColumnA, kRow2);
-    SSTCfg_salvaConfig = icon(QStringLiteral("SSTCfg_salvaConfig"), pageRunExit, ":/art/save.png",
-                              kColumnB, kRow1);
-    SSTCfg_salvaConfig2 = caption<Image>(QStringLiteral("SSTCfg_salvaConfig2"), pageRunExit,
-                                         QStringLiteral("Save Configur."), kColumnB, kRow1);
-    Cleanup = icon(QStringLiteral("Cleanup"), pageRunExit, ":/art/cleanup.png", kColumnB, kRow2);
-    Cleanup2 = caption<Image>(QStringLiteral("Cleanup2"), pageRunExit,
-                              QStringLiteral("Cleanup Configur."), kColumnB, kRow2);
+    QWidget *pr = m_pages[TabRunExit];
+    SfondoRunExit = background(QStringLiteral("SfondoRunExit"), pr, ":/art/bg_runexit.png");
+    TextTool4 = link(QStringLiteral("TextTool4"), pr, QStringLiteral("Tools"));
+    TextRunExit = text(QStringLiteral("TextRunExit"), pr, QStringLiteral("Run - Exit"), kHeadingStyle);
+    SSTCfg_cmdConferma = icon(QStringLiteral("SSTCfg_cmdConferma"), pr, ":/art/confirm.png");
+    SSTCfg_cmdConferma_BW = icon(QStringLiteral("SSTCfg_cmdConferma_BW"), pr, ":/art/confirm_bw.png");
+    SSTCfg_cmdConferma_BW->setCursor(Qt::ArrowCursor);
+    SSTCfg_cmdConferma2 = caption(QStringLiteral("SSTCfg_cmdConferma2"), pr,
+                                  QStringLiteral("Start Slide Show"), nullptr);
+    SSTCfg_ExitProgram = icon(QStringLiteral("SSTCfg_ExitProgram"), pr, ":/art/exit.png");
+    SSTCfg_ExitProgram_BW = icon(QStringLiteral("SSTCfg_ExitProgram_BW"), pr, ":/art/exit_bw.png");
+    SSTCfg_ExitProgram_BW->setCursor(Qt::ArrowCursor);
+    SSTCfg_ExitProgram2 = caption(QStringLiteral("SSTCfg_ExitProgram2"), pr,
+                                  QStringLiteral("Quit Program"), nullptr);
+    SSTCfg_salvaConfig = icon(QStringLiteral("SSTCfg_salvaConfig"), pr, ":/art/save.png");
+    SSTCfg_salvaConfig2 = caption(QStringLiteral("SSTCfg_salvaConfig2"), pr,
+                                  QStringLiteral("Save Configur."), nullptr);
+    nwxStatusBar = icon(QStringLiteral("nwxStatusBar"), pr, ":/art/about.png");
+    nwxStatusBar2 = caption(QStringLiteral("nwxStatusBar2"), pr, QStringLiteral("About"), nwxStatusBar);
+    Cleanup = icon(QStringLiteral("Cleanup"), pr, ":/art/cleanup.png");
+    Cleanup2 = caption(QStringLiteral("Cleanup2"), pr, QStringLiteral("Cleanup Configur."), nullptr);
+    helpEsegui = icon(QStringLiteral("helpEsegui"), pr, ":/art/help.png");
+    helpEsegui2 = caption(QStringLiteral("helpEsegui2"), pr, QStringLiteral("Help"), helpEsegui);
+    YourTownIco = icon(QStringLiteral("YourTownIco"), pr, ":/art/town.png");
+    YourTownLbl = caption(QStringLiteral("YourTownLbl"), pr, QStringLiteral("Your Town"), YourTownIco);
+    Box_Help_Run_Exit = helpBox(QStringLiteral("Box_Help_Run_Exit"), pr);
+    Box_Help_Run_Exit->setText(lines({"RUN EXIT:", " ", "_Start Slide Show", "_Save Configuration",
+                                      "_Quit Program", "_Status Bar Info"}));
+    LittleTool30 = icon(QStringLiteral("LittleTool30"), pr, ":/art/little_timers.png");
+    LittleTool32 = icon(QStringLiteral("LittleTool32"), pr, ":/art/little_pictures.png");
+    LittleTool33 = icon(QStringLiteral("LittleTool33"), pr, ":/art/little_run.png");
+    TextDisplayTimers3 = link(QStringLiteral("TextDisplayTimers3"), pr, QStringLiteral("Display Timer"));
+    TextPictureSelection3 =
+        link(QStringLiteral("TextPictureSelection3"), pr, QStringLiteral("Picture Selection"));
+    TextRunExit3 = link(QStringLiteral("TextRunExit3"), pr, QStringLiteral("Run - Exit"));
+
+    QWidget *po = m_pages[TabTools];
+    SfondoTools = background(QStringLiteral("SfondoTools"), po, ":/art/bg_tools.png");
+    TextTool5 = link(QStringLiteral("TextTool5"), po, QStringLiteral("Tools"));
+    TextTools = text(QStringLiteral("TextTools"), po, QStringLiteral("Tools"), kHeadingStyle);
+    IcoSwapSST0 = icon(QStringLiteral("IcoSwapSST0"), po, ":/art/timers.png");
+    IcoSwapSST02 = caption(QStringLiteral("IcoSwapSST02"), po, QStringLiteral("Display Timers"), IcoSwapSST0);
+    IcoSwapSST2 = icon(QStringLiteral("IcoSwapSST2"), po, ":/art/pictures.png");
+    IcoSwapSST22 =
+        caption(QStringLiteral("IcoSwapSST22"), po, QStringLiteral("Pictures Selection"), IcoSwapSST2);
+    IcoSwapSST3 = icon(QStringLiteral("IcoSwapSST3"), po, ":/art/run_exit.png");
+    IcoSwapSST32 = caption(QStringLiteral("IcoSwapSST32"), po, QStringLiteral("Run - Exit"), IcoSwapSST3);
+    RunTeamViewer = icon(QStringLiteral("RunTeamViewer"), po, ":/art/remote_help.png");
+    IcoHelpTools2 =
+        caption(QStringLiteral("IcoHelpTools2"), po, QStringLiteral("Remote Help"), RunTeamViewer);
+    IcoSwapSST6 = icon(QStringLiteral("IcoSwapSST6"), po, ":/art/language.png");
+    LabelLanguage = caption(QStringLiteral("LabelLanguage"), po, QStringLiteral("Language"), IcoSwapSST6);
+    LeftTipText = helpBox(QStringLiteral("LeftTipText"), po);
+    LeftTipText->setText(lines(
+        {"TOOLS AVAILABLE:", " ",
+         "_Display Timers: select your preferred slide show time and connection to download new images.",
+         "_Picture Selection: select Image to display from database.",
+         "_Run-Exit: Start slide show or exit from program."}));
+
+    BarSaveAllBG = new Label(QStringLiteral("BarSaveAllBG"), this);
+    BarSaveAllBG->setBackColor(platform::vbRGB(40, 48, 64));
+    BarSaveAllFG = new Label(QStringLiteral("BarSaveAllFG"), this);
+    BarSaveAllFG->setBackColor(platform::vbRGB(80, 200, 120));
+    const panel_layout::Placement bar = panel_layout::saveBarPlacement();
+    BarSaveAllBG->Move(bar.left, bar.top, bar.width, bar.height);
+    BarSaveAllFG->Move(bar.left, bar.top, 1, bar.height);
+    BarSaveAllBG->hide();
+    BarSaveAllFG->hide();
+
+    connect(SSTCfg_timeDwLoad, &PanelField::clicked, this, &SetupPanel::SSTCfg_timeDwLoad_Click);
+    connect(SSTCfg_timeRefresh, &PanelField::clicked, this, &SetupPanel::SSTCfg_timeRefresh_Click);
+    connect(SSTCfg_timeDwLoad, &PanelField::focusLost, this, &SetupPanel::SSTCfg_timeDwLoad_LostFocus);
+    connect(SSTCfg_timeRefresh, &PanelField::focusLost, this, &SetupPanel::SSTCfg_timeRefresh_LostFocus);
+    connect(SSTCfg_Download, &platform::ClickLabel::clicked, this, &SetupPanel::SSTCfg_Download_Click);
+    connect(SSTCfg_Aggiorna, &platform::ClickLabel::clicked, this, &SetupPanel::SSTCfg_Aggiorna_Click);
+    connectNavigation();
+
+    LayoutPanelTabs();
+}
+
+void SetupPanel::connectNavigation()
+{
+    const struct {
+        std::initializer_list<Image *> sources;
+        Tab tab;
+    } links[] = {
+        {{TextTool1, TextTool3, TextTool4, TextTool5, Image3}, TabTools},
+        {{LittleTool00, LittleTool30, TextDisplayTimers0, TextDisplayTimers3, IcoSwapSST0},
+         TabDisplayTimers},
+        {{LittleTool02, LittleTool32, TextPictureSelection0, TextPictureSelection3, IcoSwapSST2},
+         TabPictureSelection},
+        {{LittleTool03, LittleTool33, TextRunExit0, TextRunExit3, IcoSwapSST3}, TabRunExit},
+    };
+    for (const auto &l : links) {
+        const Tab tab = l.tab;
+        for (Image *source : l.sources)
+            connect(source, &platform::ClickLabel::clicked, this, [this, tab] { showTab(tab); });
+    }
+}
+
+void SetupPanel::setCurrentIndex(int tab)
+{
+    if (tab < 0 || tab >= count())
+        return;
+    m_current = tab;
+    for (int i = 0; i < count(); ++i)
+        m_pages[i]->setVisible(i == tab);
+    if (m_tabs->currentIndex() != tab)
+        m_tabs->setCurrentIndex(tab);
+    m_tabs->raise();
+    BarSaveAllBG->raise();
+    BarSaveAllFG->raise();
+}
+
+void SetupPanel::showTab(int tab)
+{
+    setCurrentIndex(tab);
+    emit panelClicked();
+}
+
+void SetupPanel::applyPlacement(int tab)
+{
+    for (const panel_layout::Placement &p : panel_layout::tabPlacements(tab)) {
+        QWidget *w = m_pages[tab]->findChild<QWidget *>(QString::fromLatin1(p.name),
+                                                         Qt::FindDirectChildrenOnly);
+        // Every control of the table exists; the cast covers the Vb kinds in use.
+        if (auto *image = qobject_cast<platform::ClickLabel *>(w))
+            static_cast<Image *>(image)->Move(p.left, p.top, p.width, p.height);
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            static_cast<Label *>(label)->Move(p.left, p.top, p.width, p.height);
+        else if (auto *edit = qobject_cast<PanelField *>(w))
+            static_cast<Vb<PanelField> *>(edit)->Move(p.left, p.top, p.width, p.height);
+        else if (auto *list = qobject_cast<SelectionList *>(w))
+            static_cast<Vb<SelectionList> *>(list)->Move(p.left, p.top, p.width, p.height);
+        else if (auto *help = qobject_cast<HelpBox *>(w))
+            static_cast<Vb<HelpBox> *>(help)->Move(p.left, p.top, p.width, p.height);
+    }
+}
+
+void SetupPanel::LayoutPanelTabs()
+{
+    hide();
+    for (int tab : {TabDisplayTimers, TabPictureSelection, TabRunExit, TabTools}) {
+        setCurrentIndex(tab);
+        setWidth(kWidth);
+        setHeight(kHeight);
+        applyPlacement(tab);
+    }
+    // Backgrounds at the back, the icons' greyed twins under their live ones.
+    for (Label *bg : {SfondoDisplayTimer, SfondoPicturSel, SfondoRunExit, SfondoTools})
+        bg->lower();
+    SSTCfg_cmdConferma->raise();
+    SSTCfg_ExitProgram->raise();
+    Wait_Ico->raise();
+}
+
+void SetupPanel::resizeEvent(QResizeEvent *event)
+{
+    Vb<QWidget>::resizeEvent(event);
+    const int tabHeight = static_cast<int>(panel_layout::kTabStrip / platform::Screen::twipsPerPixelY());
+    for (QWidget *page : m_pages)
+        page->setGeometry(rect());
+    m_tabs->setGeometry(0, 0, width(), tabHeight);
+    m_tabs->raise();
+}
+
+void SetupPanel::mousePressEvent(QMouseEvent *event)
+{
+    // Presses that reach the panel come from its surface and pictures; those
+    // on a clickable control are that control's own.
+    QWidget *hit = childAt(event->position().toPoint());
+    if (!qobject_cast<platform::ClickLabel *>(hit))
+        emit panelClicked();
+    Vb<QWidget>::mousePressEvent(event);
+}
+
+void SetupPanel::ShowSaveProgress()
+{
+    BarSaveAllBG->setWidth(panel_layout::kSaveBarWidth);
+    BarSaveAllBG->show();
+    BarSaveAllBG->raise();
+    BarSaveAllFG->setTop(BarSaveAllBG->Top());
+    BarSaveAllFG->setLeft(BarSaveAllBG->Left());
+    BarSaveAllFG->show();
+    BarSaveAllFG->raise();
+    for (int w : panel_layout::saveProgressWidths(BarSaveAllBG->Width())) {
+        BarSaveAllFG->setWidth(static_cast<float>(w));
+        BarSaveAllFG->repaint();
+    }
+    BarSaveAllBG->hide();
+    BarSaveAllFG->hide();
+}
+
+void SetupPanel::SSTCfg_timeDwLoad_Click()
+{
+    SSTCfg_timeDwLoad->setBackColor(kLightYellow);
+    SSTCfg_timeRefresh->setBackColor(kLightBlue);
+    txtDisplay->setBackColor(kLightBlue);
+    txtDisplay2->setBackColor(kLightBlue);
+}
+
+void SetupPanel::SSTCfg_timeRefresh_Click()
+{
+    SSTCfg_timeRefresh->setBackColor(kLightYellow);
+    SSTCfg_timeDwLoad->setBackColor(kLightBlue);
+    txtDisplay->setBackColor(kLightBlue);
+    txtDisplay2->setBackColor(kLightBlue);
+}
+
+void SetupPanel::SSTCfg_timeDwLoad_LostFocus() { SSTCfg_timeDwLoad->setBackColor(kLightBlue); }
+
+void SetupPanel::SSTCfg_timeRefresh_LostFocus() { SSTCfg_timeRefresh->setBackColor(kLightBlue); }
+
+void SetupPanel::SSTCfg_Download_Click()
+{
+    SSTCfg_timeDwLoad->setFocus();
+    SSTCfg_timeDwLoad_Click();
+}
+
+void SetupPanel::SSTCfg_Aggiorna_Click()
+{
+    SSTCfg_timeRefresh->setFocus();
+    SSTCfg_timeRefresh_Click();
+}
+
+void SetupPanel::ShowCollectionControls()
+{
+    for (Image *w : {SSTCfg_Loadcnf, SSTCfg_BackUpcnf, SSTCfg_Loadconf, SSTCfg_Backupconf}) {
+        w->setEnabled(true);
+        w->show();
+    }
 }

@@ -1,6 +1,7 @@
 #include "settings/LanguageFiles.h"
 
 #include "core/FormPicture.h"
+#include "language/Language.h"
 #include "panel/LanguageFrame.h"
 #include "panel/SetupPanel.h"
 #include "platform/EventPump.h"
@@ -34,7 +35,7 @@ void LanguageFiles::LoadLanguage()
         AskLanguage();
         ReadLanguageFile();
     }
-    // The language tables apply Lingua to the captions once they exist.
+    ApplyLanguage(w);
     w.helpFile = w.appPath + QStringLiteral("/Cirrolith.html");
 }
 
@@ -76,5 +77,6 @@ void LanguageFiles::ChangeLanguage()
     w.Lingua = LinguaNotChosen;
     AskLanguage();
     ReadLanguageFile();
+    ApplyLanguage(w);
     LoadLanguage();
 }

@@ -1,0 +1,185 @@
+#include "panel/PanelActions.h"
+
+#include "anigif/ucAniGIF.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueProtocol.h"
+#include "core/FormPicture.h"
+#include "language/Language.h"
+#include "panel/SetupPanel.h"
+#include "panel/TownFrame.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "settings/LanguageFiles.h"
+#include "settings/TownFiles.h"
+#include "slideshow/ControlBar.h"
+#include "slideshow/Slideshow.h"
+
+#include <QDir>
+
+using platform::ClickLabel;
+using platform::DialogService;
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+PanelActions::PanelActions(FormPicture &form) : w(form)
+{
+    SetupPanel &p = *w.SSTCfg;
+    auto on = [this](auto *sender, auto signal, auto handler) {
+        QObject::connect(sender, signal, &m_connections, handler);
+    };
+    on(w.bar->btSetup, &ClickLabel::clicked, [this] { btSetup_Click(); });
+    on(&p, &SetupPanel::panelClicked, [this] { SSTCfg_Click(); });
+    on(p.SSTCfg_timeDwLoad, &PanelField::keyTyped, [this](int key) { SSTCfg_timeDwLoad_KeyPress(key); });
+    on(p.SSTCfg_timeRefresh, &PanelField::keyTyped, [this](int key) { SSTCfg_timeRefresh_KeyPress(key); });
+    for (ClickLabel *save : {p.SSTCfg_salvaConfig, p.SSTCfg_salvaConfig2})
+        on(save, &ClickLabel::clicked, [this] { SSTCfg_salvaConfig_Click(); });
+    on(p.Tabella_Mappe_Selezionate, &SelectionList::mouseDown,
+       [this] { Tabella_Mappe_Selezionate_MouseDown(); });
+    on(p.Image1, &ClickLabel::clicked, [this] { Image1_Click(); });
+    on(p.SSTCfg_FileUser, &ClickLabel::clicked, [this] { SSTCfg_FileUser_Click(); });
+    on(p.SSTCfg_resetUserImg, &ClickLabel::clicked, [this] { SSTCfg_resetUserImg_Click(); });
+    for (ClickLabel *confirm : {p.SSTCfg_cmdConferma, p.SSTCfg_cmdConferma2})
+        on(confirm, &ClickLabel::clicked, [this] { SSTCfg_cmdConferma_Click(); });
+
+    // Pages whose work belongs to other subsystems.
+    on(p.dyMode, &ClickLabel::clicked, [this] { w.slideshow->dyMode_Click(); });
+    on(p.IcoSwapSST6, &ClickLabel::clicked, [this] { w.languageFiles->ChangeLanguage(); });
+    on(p.YourTownIco, &ClickLabel::clicked, [this] { w.FormYourTown->ShowMyTownForm(); });
+}
+
+void PanelActions::btSetup_Click()
+{
+    w.slideshow->ucAniGIF1->setDelayAnimation(2);                             // 1
+    w.slideshow->ucAniGIF1->hide();
+    w.townFiles->LoadMyTown();                                                 // 2
+    w.SSTCfg->ShowCollectionControls();                                        // 3
+    w.catalogue->CheckVersion();
+    w.catalogue->DownloadCollections();
+    ApplyHelpTexts(w);                                                         // 4
+    if (w.clockStatus == 0) {                                                  // 5
+        w.whoWeAre->setEnabled(false);
+        w.bar->btSetup->setEnabled(false);
+        w.flagCmdButton = CmdOpenPanel;
+    }
+}
+
+void PanelActions::SSTCfg_Click()
+{
+    SetupPanel &p = *w.SSTCfg;
+    p.ShowCollectionControls();
+    p.SSTCfg_timeDwLoad_LostFocus();
+    p.SSTCfg_timeRefresh_LostFocus();
+    const bool changed = w.settingsChanged == 1;
+    if (changed)
+        w.slideshow->ClearImageProperties();
+    p.SSTCfg_salvaConfig->setEnabled(changed);
+    p.SSTCfg_salvaConfig2->setEnabled(changed);
+}
+
+void PanelActions::SSTCfg_timeDwLoad_KeyPress(int)
+{
+    w.settingsChanged = 1;
+    w.SSTCfg->SSTCfg_timeDwLoad->setFocus();
+}
+
+void PanelActions::SSTCfg_timeRefresh_KeyPress(int) { w.settingsChanged = 1; }
+
+void PanelActions::SSTCfg_salvaConfig_Click()
+{
+    w.settings.saveAll();
+    w.SSTCfg->ShowSaveProgress();
+}
+
+void PanelActions::SSTCfg_cmdConferma_Click()
+{
+    SetupPanel &p = *w.SSTCfg;
+    ControlBar &bar = *w.bar;
+    w.catalogue->CheckVersion();                                               // 1
+    p.SSTCfg_ExitProgram->setEnabled(false);                                   // 2
+    p.SSTCfg_ExitProgram_BW->show();
+    p.SSTCfg_ExitProgram_BW->setEnabled(true);
+    p.hide();                                                                  // 3
+    w.lVersion->hide();
+    platform::EventPump::Sleep(200);
+    w.settings.saveAll();                                                      // 4
+    w.webLoading = 1;                                                          // 5
+    w.utilityTmr.setEnabled(true);
+    w.lCountDown->setText(QString());                                          // 6
+    w.lCountDown->show();
+    w.lCountDown->raise();
+    bar.btSetup->hide();
+    bar.btWait->show();
+    bar.btHelp->setVisible(bar.btSetup->Visible());
+    w.ranVal = Slideshow::RandomRefreshMinute();                               // 7
+
+    const bool answered = w.catalogue->RequestCatalogue(                       // 8
+        w.catalogueAddress + catalogue::serverMessageQuery(catalogue::ClientValues::of(w)),
+        catalogue::KindServerMessage);
+    if (!answered && (platform::EventPump::quitRequested() || w.ExitToProgram)) {
+        // The program is closing: the missing reply is no refusal, and the
+        // settings just saved stay.
+        return;
+    }
+    if (!answered) {                                                           // 9
+        w.settings.DeleteConfigFiles();
+        DialogService::current().MsgBox(QStringLiteral("U ERR"), MsgButtons::OK, MsgIcon::Critical,
+                                        QStringLiteral("Error!"));
+        w.flagCmdButton = CmdSaveAndClose;
+    } else if (w.BuildSlideSet(0)) {                                           // 10
+        w.webLoading = 0;
+        w.flagCmdButton = CmdRun;
+    } else {
+        w.lCountDown->hide();
+        bar.btWait->hide();
+        bar.btSetup->show();
+        bar.btHelp->setVisible(bar.btSetup->Visible());
+        w.webLoading = 0;
+    }
+    // 11: the debug dump comes with the diagnostic windows.
+}
+
+void PanelActions::Tabella_Mappe_Selezionate_MouseDown() { w.settingsChanged = 1; }
+
+void PanelActions::Image1_Click()
+{
+    QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setSelected(false);
+    const QString text =
+        w.Lingua == LinguaItalian
+            ? QStringLiteral("Lista cancellata - prego selezionare minimo 2 immagini o caricare una collection")
+            : QStringLiteral("List cleaned - please select min. 2 pictures or load collection");
+    DialogService::current().MsgBox(text, MsgButtons::OK);
+}
+
+void PanelActions::ShowOwnPictureHint(const QString &folder)
+{
+    const QString shown = QDir::toNativeSeparators(folder);
+    const QString text =
+        w.Lingua == LinguaItalian
+            ? QStringLiteral("Puoi aggiungere fino a 9 altre immagini personali .jpg\r\nCopiale nella cartella ") + shown
+            : QStringLiteral("You can add up 9 .jpg own pictures.\r\nPut files in folder ") + shown;
+    DialogService::current().MsgBox(text, MsgButtons::OK);
+}
+
+void PanelActions::SSTCfg_FileUser_Click()
+{
+    ShowOwnPictureHint(w.Cirrolith_Slide_Dir);
+    platform::OpenFileRequest request;
+    request.folder = QDir::currentPath();
+    const QString chosen = DialogService::current().ShowOpenFile(request);
+    // A cancelled dialog keeps the picture chosen before: what is shown, saved
+    // and used stays the same.
+    if (chosen.isEmpty())
+        return;
+    w.ownPictureFile = chosen;
+    w.SSTCfg->SSTCfg_LblinserisciImg->setText(chosen);
+    w.settingsChanged = 1;
+}
+
+void PanelActions::SSTCfg_resetUserImg_Click()
+{
+    w.settingsChanged = 1;
+    w.SSTCfg->SSTCfg_LblinserisciImg->setText(QString());
+    w.ownPictureFile.clear();
+}
