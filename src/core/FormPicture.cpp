@@ -26,6 +26,8 @@
 #include "platform/TextFile.h"
 
 #include <QCloseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QDir>
 #include <QFile>
 #include <QPalette>
@@ -129,10 +131,10 @@ bool FormPicture::Form_Load()
     Ratio_X_Y = static_cast<float>(screenW / screenH);                         // 1
     SetPortablePath();                                                         // 2
     restartPending = false;                                                    // 3
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    // Painted rather than set in the palette, which every child would inherit:
+    // the panel and the frames keep their own light look.
+    m_blackBackground = true;
+    update();
 
     fastFrameCount = 0;                                                        // 4
     FormYourTown->hide();
@@ -335,6 +337,15 @@ void FormPicture::ShowDisplayModeName()
     const bool full = SSTCfg->txtDisplay->text() == QLatin1String(kFullScreen);
     if (auto name = displayModeName(Lingua, full))
         SSTCfg->txtDisplay2->setText(*name);
+}
+
+void FormPicture::paintEvent(QPaintEvent *event)
+{
+    if (m_blackBackground) {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), Qt::black);
+    }
+    QWidget::paintEvent(event);
 }
 
 void FormPicture::closeEvent(QCloseEvent *event)

@@ -97,9 +97,13 @@ public:
 
     QString helpFile;
 
+    bool blackBackground() const { return m_blackBackground; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     StartOptions m_options;
+    bool m_blackBackground = false;
 };

@@ -186,6 +186,12 @@ TEST_F(Startup, LayoutOfThePanelAndLabels)
     EXPECT_TRUE(form->weAre.endsWith("  Ver. 5.5.5 "));
     EXPECT_EQ(form->helpFile, portable.appDir() + "/Cirrolith.html");
 
+    // The window is black; the panel does not inherit that.
+    form->resize(200, 100);
+    const QImage shot = form->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_NE(form->SSTCfg->palette().color(QPalette::Window), QColor(Qt::black));
+
     // The run buttons wait for the catalogue.
     SetupPanel &p = *form->SSTCfg;
     EXPECT_FALSE(p.SSTCfg_ExitProgram->Visible());
