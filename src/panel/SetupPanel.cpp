@@ -12,7 +12,10 @@ using platform::Vb;
 
 namespace {
 
-const char *const kCaptionStyle = "color: #f4f7fc; font-size: 11px; font-weight: 600;";
+const char *const kCaptionStyle =
+    "color: #f4f7fc; font-family: 'DejaVu Sans Condensed'; font-size: 11px; font-weight: 600;";
+// A caption covered by another one at the same place lets it be read.
+const char *const kCoveredCaptionStyle = "color: transparent;";
 const char *const kLinkStyle = "color: #bfe3ff; font-size: 11px; text-decoration: underline;";
 const char *const kHeadingStyle = "color: #ffffff; font-size: 15px; font-weight: 700;";
 const char *const kUnitStyle = "color: #d7e2f2; font-size: 11px;";
@@ -292,8 +295,23 @@ SetupPanel::SetupPanel(QWidget *parent) : Vb<QWidget>(QStringLiteral("SSTCfg"), 
     connect(SSTCfg_Download, &platform::ClickLabel::clicked, this, &SetupPanel::SSTCfg_Download_Click);
     connect(SSTCfg_Aggiorna, &platform::ClickLabel::clicked, this, &SetupPanel::SSTCfg_Aggiorna_Click);
     connectNavigation();
+    Cleanup2->installEventFilter(this);
+    m_pages[TabRunExit]->installEventFilter(this);
 
     LayoutPanelTabs();
+}
+
+bool SetupPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // The reset caption lies over the About caption; while it is there the
+    // text underneath is not drawn, as an opaque caption would hide it.
+    if ((watched == Cleanup2 || watched == m_pages[TabRunExit]) &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        const bool covered = !Cleanup2->isHidden();
+        nwxStatusBar2->setStyleSheet(QString::fromLatin1(kCaptionStyle) +
+                                     (covered ? QString::fromLatin1(kCoveredCaptionStyle) : QString()));
+    }
+    return Vb<QWidget>::eventFilter(watched, event);
 }
 
 void SetupPanel::connectNavigation()
@@ -370,6 +388,11 @@ void SetupPanel::LayoutPanelTabs()
     SSTCfg_cmdConferma->raise();
     SSTCfg_ExitProgram->raise();
     Wait_Ico->raise();
+    // The About and reset icons share their place; the reset icon lies on top.
+    nwxStatusBar->show();
+    Cleanup->show();
+    Cleanup->raise();
+    Cleanup2->raise();
 }
 
 void SetupPanel::resizeEvent(QResizeEvent *event)
