@@ -243,6 +243,37 @@ QImage logo(int w, int h, bool portable)
     return img;
 }
 
+// The start-up picture, shown full screen while the catalogue server is asked.
+QImage splash()
+{
+    QImage img(1600, 900, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient sky(QPointF(800, 380), 1000);
+    sky.setColorAt(0, QColor(34, 70, 140));
+    sky.setColorAt(1, QColor(6, 14, 36));
+    p.fillRect(img.rect(), sky);
+    // Isobars around a low over the title.
+    p.setPen(QPen(QColor(255, 255, 255, 26), 3));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 9; ++i)
+        p.drawEllipse(QPointF(800, 400), 140.0 + i * 95, 90.0 + i * 62);
+    cloud(p, QRectF(560, 170, 480, 300), QColor(236, 244, 255));
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setBold(true);
+    f.setPixelSize(120);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 500, 1600, 150), Qt::AlignCenter, QStringLiteral("Cirrolith"));
+    f.setBold(false);
+    f.setPixelSize(38);
+    p.setFont(f);
+    p.setPen(QColor(170, 195, 235));
+    p.drawText(QRectF(0, 650, 1600, 60), Qt::AlignCenter,
+               QStringLiteral("Live weather pictures, always current"));
+    return img;
+}
+
 QImage placeholder(const QString &line1, const QString &line2, const QColor &accent)
 {
     QImage img(640, 480, QImage::Format_RGB32);
@@ -355,6 +386,7 @@ int main(int argc, char *argv[])
         {"help", tile(teal, questionMark)},
         {"logo", logo(420, 64, false)},
         {"logo_portable", logo(560, 64, true)},
+        {"splash", splash()},
         {"connected", connection(true)},
         {"disconnected", connection(false)},
         {"not_available", placeholder(QStringLiteral("Picture not available"),

@@ -42,7 +42,7 @@ ControlBar::ControlBar(QWidget *window)
     ImageConnesso = hidden(QStringLiteral("ImageConnesso"), window, ":/art/connected.png");
     ImageDisconnesso = hidden(QStringLiteral("ImageDisconnesso"), window, ":/art/disconnected.png");
     btLogoPORTABLE = hidden(QStringLiteral("btLogoPORTABLE"), window, ":/art/logo_portable.png");
-    ImageLogoPortable = hidden(QStringLiteral("ImageLogoPortable"), window, ":/art/logo_portable.png");
+    ImageLogoPortable = hidden(QStringLiteral("ImageLogoPortable"), window, ":/art/splash.png");
 }
 
 void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
