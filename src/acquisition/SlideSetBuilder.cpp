@@ -68,7 +68,7 @@ SlideSetBuilder::SlideSetBuilder(FormPicture &form) : w(form)
 
     m_notAvailable = artwork(":/art/not_available.png");
     m_loadError = artwork(":/art/load_error.png");
-    m_logo = artwork(":/art/logo_portable.png");
+    m_logo = artwork(":/art/splash.png");   // the start-up picture ImageLogoPortable shows
 
     w.utilityTmr.setHandler([this] { utilityTmr_Timer(); });
 }
