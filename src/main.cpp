@@ -12,6 +12,6 @@ int main(int argc, char *argv[])
                       commandLineText(QCoreApplication::arguments())});
     if (!form.Form_Load())
         return 1;
-    form.showFullScreen();
+    form.showCoveringScreen();
     return app.exec();
 }

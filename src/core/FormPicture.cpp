@@ -26,7 +26,9 @@
 #include "platform/TextFile.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QPaintEvent>
 #include <QDir>
 #include <QFile>
@@ -337,6 +339,13 @@ void FormPicture::ShowDisplayModeName()
     const bool full = SSTCfg->txtDisplay->text() == QLatin1String(kFullScreen);
     if (auto name = displayModeName(Lingua, full))
         SSTCfg->txtDisplay2->setText(*name);
+}
+
+void FormPicture::showCoveringScreen()
+{
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
+    showFullScreen();
 }
 
 void FormPicture::paintEvent(QPaintEvent *event)

@@ -99,6 +99,10 @@ public:
 
     bool blackBackground() const { return m_blackBackground; }
 
+    // Covers the primary screen; also where no window manager honours the
+    // full-screen request.
+    void showCoveringScreen();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

@@ -1,0 +1,141 @@
+// A second start on a real X screen: the language, connection, town,
+// configuration and picture-list files are in place, the demo catalogue is
+// served on this machine, and each of the four default pictures must appear
+// laid out exactly as the full-screen table computes it.
+#include "acquisition/SlideSetBuilder.h"
+#include "core/FormPicture.h"
+#include "platform/Clock.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "platform/Screen.h"
+#include "platform/Units.h"
+#include "server/ServerProcess.h"
+#include "slideshow/PictureBox.h"
+#include "slideshow/SlideLayout.h"
+#include "slideshow/Slideshow.h"
+#include "support/TempPortable.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Seen {
+    QRect pixels;
+    slideshow::SlideBox twips;
+    double pictureWidth = 0;
+    double pictureHeight = 0;
+};
+
+} // namespace
+
+TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    ASSERT_EQ(screen, QSize(1920, 1080));
+
+    // The pictures are served by one server; the catalogue, rewritten to
+    // point at it, by another.
+    servertest::ServerProcess files;
+    ASSERT_TRUE(files.start({"--catalogue", CIRROLITH_DEMO_CATALOGUE, "--webroot", CIRROLITH_DEMO_WEBROOT}))
+        << files.stderrText();
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath("catalogue.txt");
+    QFile out(catalogue);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(readFile(CIRROLITH_DEMO_CATALOGUE)
+                  .replace("127.0.0.1:8473", QByteArray("127.0.0.1:") + QByteArray::number(files.port())));
+    out.close();
+    const QString log = dir.filePath("server.log");
+    servertest::ServerProcess server;
+    ASSERT_TRUE(server.start({"--catalogue", catalogue.toStdString(), "--log", log.toStdString()}))
+        << server.stderrText();
+
+    TempPortable portable;
+    portable.write("Cirrolith4_Language.dat", " 1");
+    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
+    portable.write("Cirrolith4_MyTown.dat",
+                   "Courmayeur\r\nNew+York\r\nny\r\nus\r\nNaples\r\nItaly\r\nOPTION1\r\nOPTION2\r\n"
+                   "OPTION3\r\nOPTION4\r\nOPTION5\r\nOPTION6\r\nOPTION7\r\nOPTION8\r\nF\r\n \r\n \r\n \r\n");
+    portable.write("Cirrolith4_Config.dat", "15\r\n2\r\nFull_Screen\r\n\r\n\r\n");
+    portable.write("Cirrolith4_Picture_List.dat", "0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
+
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scope(&dialogs);
+    platform::EventPump::resetQuit();
+    FormPicture form(StartOptions{portable.appDir(), QString()});
+    ASSERT_TRUE(form.Form_Load());
+    form.catalogueAddress = QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(server.port());
+    form.showCoveringScreen();
+    platform::Clock::setSpeed(4);
+
+    PictureBox &fb = *form.slideshow->fotoBrowser;
+    std::map<int, Seen> seen;
+    QDeadlineTimer deadline(120000);
+    while (!deadline.hasExpired() && seen.size() < 4) {
+        platform::EventPump::Sleep(20);
+        if (form.slideCount < 4 || !fb.picture())
+            continue;
+        for (int k = 0; k < 4; ++k) {
+            if (fb.picture() != form.listIMAGE[k] || seen.count(k))
+                continue;
+            const platform::Picture &pic = *form.listIMAGE[k];
+            Seen s;
+            s.pixels = fb.geometry();
+            s.twips = {fb.Left(), fb.Top(), fb.Width(), fb.Height()};
+            s.pictureWidth = pic.widthHimetric;
+            s.pictureHeight = pic.heightHimetric;
+            seen[k] = s;
+            QDir().mkpath(qEnvironmentVariable("CIRROLITH_BUILD_DIR") + "/screenshots");
+            form.grab().save(qEnvironmentVariable("CIRROLITH_BUILD_DIR") +
+                             QStringLiteral("/screenshots/demo_slide_%1.png").arg(k));
+        }
+    }
+    platform::Clock::setSpeed(1);
+    ASSERT_EQ(seen.size(), 4u) << "slides seen: " << seen.size() << ", slide count " << form.slideCount;
+
+    EXPECT_TRUE(form.isFullScreen());
+    EXPECT_EQ(form.size(), screen);
+    const double screenW = platform::Screen::widthTwips();
+    const double screenH = platform::Screen::heightTwips();
+    EXPECT_EQ(screenW, 28800);
+    EXPECT_EQ(screenH, 16200);
+    for (const auto &[k, s] : seen) {
+        const slideshow::SlideBox box = slideshow::fullScreenLayout(
+            screenW, screenH, form.whoWeAre->Height(), s.pictureWidth, s.pictureHeight);
+        EXPECT_EQ(s.twips.left, box.left) << "slide " << k;
+        EXPECT_EQ(s.twips.top, box.top) << "slide " << k;
+        EXPECT_EQ(s.twips.width, box.width) << "slide " << k;
+        EXPECT_EQ(s.twips.height, box.height) << "slide " << k;
+        // And on the screen, at 15 twips a pixel.
+        const auto px = [](double twips) { return static_cast<int>(platform::units::roundHalfEven(twips / 15)); };
+        EXPECT_EQ(s.pixels, QRect(px(box.left), px(box.top), px(box.width), px(box.height))) << "slide " << k;
+    }
+
+    // The requests of a second start, in order and byte for byte.
+    QStringList targets;
+    for (const QString &line : QString::fromUtf8(readFile(log)).split('\n', Qt::SkipEmptyParts))
+        if (line.contains(" GET /public/catalogue"))
+            targets << line.section(' ', 4, 4);
+    ASSERT_GE(targets.size(), 4);
+    EXPECT_EQ(targets[0], "/public/catalogue?p=1&x00=x8888&x00=y0000&x00=y3333&x00=y1111");
+    EXPECT_EQ(targets[1], "/public/catalogue?p=1&x00=y0000&x00=x5555&x00=y3333&x00=y1111&x00=y55550");
+    EXPECT_EQ(targets[2], "/public/catalogue?p=1&x00=y2222[_14_1_5_20_]&x00=y0000&x00=y1111&x00=y3333&x00=y55550");
+    EXPECT_EQ(targets[3], "/public/catalogue?p=1&x00=x9999&x00=y0000&x00=y3333&x00=y1111&x00=y55550");
+    form.close();
+}
