@@ -32,11 +32,11 @@ const std::vector<Command> kAllCommands{Command::Probe, Command::Message, Comman
 
 } // namespace
 
-std::optional<Rule> parseRule(std::string_view spec, std::string &error)
+std::optional<Rule> parseRule(std::string_view ruleText, std::string &error)
 {
     Rule r;
-    r.text = std::string(spec);
-    auto parts = split(spec, ',');
+    r.text = std::string(ruleText);
+    auto parts = split(ruleText, ',');
     std::string_view head = parts[0];
     size_t eq = head.find('=');
     std::string_view mode = head.substr(0, eq);

@@ -26,7 +26,7 @@ struct Rule {
     std::string text;                   // as given, for the log
 };
 
-std::optional<Rule> parseRule(std::string_view spec, std::string &error);
+std::optional<Rule> parseRule(std::string_view ruleText, std::string &error);
 
 class Misbehaviour {
 public:
