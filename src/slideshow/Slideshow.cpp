@@ -77,6 +77,19 @@ void Slideshow::showSetupButton()
     w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
 }
 
+// While pictures load: the wait button instead of setup, and the progress
+// timer writing its caption.
+void Slideshow::showLoadingProgress()
+{
+    w.lCountDown->setText(QString());
+    w.lCountDown->show();
+    w.bar->btSetup->hide();
+    w.bar->btWait->show();
+    w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
+    w.webLoading = 1;
+    w.utilityTmr.setEnabled(true);
+}
+
 std::optional<slideshow::SlideBox> Slideshow::layoutFor(const platform::Picture &picture, int kind) const
 {
     if (picture.pixels.isEmpty() || !(picture.widthHimetric > 0) || !(picture.heightHimetric > 0))
@@ -306,15 +319,8 @@ void Slideshow::imgClock_Timer()
     if (slideshow::refreshDue(w.cntCounterRefresh, w.ranVal, w.catalogueLoaded)) {
         w.ranVal = RandomRefreshMinute();
         w.cntCounterRefresh = 0;
-        if (w.catalogueLoaded == 0) {
-            w.lCountDown->setText(QString());
-            w.lCountDown->show();
-            w.bar->btSetup->hide();
-            w.bar->btWait->show();
-            w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
-            w.webLoading = 1;
-            w.utilityTmr.setEnabled(true);
-        }
+        if (w.catalogueLoaded == 0)
+            showLoadingProgress();
         w.catalogue->SyncCatalogue(0);
         w.webLoading = 0;
         if (w.catalogueStatus != QLatin1String("1")) {
@@ -339,13 +345,7 @@ void Slideshow::imgClock_Timer()
         w.cntAniGif = 1;
         w.cntCounterDwLoadImage = 0;
         w.bar->btSetup->setEnabled(false);
-        w.lCountDown->setText(QString());
-        w.lCountDown->show();
-        w.bar->btSetup->hide();
-        w.bar->btWait->show();
-        w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
-        w.webLoading = 1;
-        w.utilityTmr.setEnabled(true);
+        showLoadingProgress();
         w.clockReload = 1;
         w.slides->BuildSlideSet(1);
         w.clockReload = 0;

@@ -53,6 +53,7 @@ public:
 private:
     bool fullScreenMode() const;
     void showSetupButton();
+    void showLoadingProgress();
     void stopSequence();
     void runTimingAndCredit(int p);
     void placeAnimation(int p);
