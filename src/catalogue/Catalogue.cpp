@@ -40,13 +40,27 @@ void Catalogue::startRequest(const QString &address)
     w.replyReady = 0;
     const std::uint64_t ticket = ++m_ticket;
     std::weak_ptr<int> alive = m_alive;
-    platform::Transfer::shared().Execute(address, [this, alive, ticket](const QString &body) {
-        if (alive.expired())
-            return;
-        w.replyText = body;
-        m_replyTicket = ticket;
-        w.replyReady = 1;
-    });
+    m_replyFailed = false;
+    platform::Transfer::shared().Execute(
+        address,
+        [this, alive, ticket](const QString &body) {
+            if (alive.expired())
+                return;
+            w.replyText = body;
+            m_replyTicket = ticket;
+            w.replyReady = 1;
+        },
+        [this, alive, ticket] {
+            // No answer at all (refused, reset, unreachable, stalled): a reply
+            // without any item, so the probe retries and a request fails
+            // instead of waiting for ever.
+            if (alive.expired())
+                return;
+            w.replyText.clear();
+            m_replyFailed = true;
+            m_replyTicket = ticket;
+            w.replyReady = 1;
+        });
 }
 
 bool Catalogue::RequestCatalogue(const QString &address, int kind)
@@ -65,7 +79,7 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
     }
     // A request started while this one waited took its place: the reply
     // stored is not this request's.
-    if (m_replyTicket != ticket)
+    if (m_replyTicket != ticket || m_replyFailed)
         return false;
 
     const QStringList items = catalogue::splitReply(w.replyText);
@@ -249,8 +263,26 @@ QString Catalogue::webRoot() const
 void Catalogue::CheckVersion()
 {
     const QString versionFile = w.workDirPrefix + QLatin1String(kVersionFileName);
-    if (!platform::DownloadFile(webRoot() + u'/' + QLatin1String(kVersionFileName), versionFile))
-        return;
+    if (platform::DownloadFile(webRoot() + u'/' + QLatin1String(kVersionFileName), versionFile))
+        takeVersionFile(versionFile);
+}
+
+void Catalogue::CheckVersionInBackground()
+{
+    // Start-up does not wait for the web site: the answer is taken when it
+    // comes, and a site that never answers only leaves the notice unset.
+    const QString versionFile = w.workDirPrefix + QLatin1String(kVersionFileName);
+    std::weak_ptr<int> alive = m_alive;
+    platform::Transfer::shared().downloadInBackground(
+        webRoot() + u'/' + QLatin1String(kVersionFileName), versionFile,
+        [this, alive, versionFile](bool ok) {
+            if (!alive.expired() && ok)
+                takeVersionFile(versionFile);
+        });
+}
+
+void Catalogue::takeVersionFile(const QString &versionFile)
+{
     const QStringList fields = readFields(tf::readAll(versionFile).value_or(QByteArray()));
     if (fields.value(0) == QLatin1String(kProgramVersion)) {
         w.Aggiornare = QStringLiteral(" ");

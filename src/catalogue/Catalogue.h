@@ -37,6 +37,9 @@ public:
     void ReconfigureConnection();
 
     void CheckVersion();
+    // The same check without waiting: returns at once, and the version file
+    // is read when it has arrived.
+    void CheckVersionInBackground();
     void DownloadCollections();
 
     // Scheme, host and port of the catalogue address: where the version
@@ -45,6 +48,7 @@ public:
 
 private:
     bool giveUpWaiting() const;
+    void takeVersionFile(const QString &versionFile);
     void showWaitingBar();
     void showReadyBar();
 
@@ -53,5 +57,6 @@ private:
     // never takes another request's reply for its own.
     std::uint64_t m_ticket = 0;
     std::uint64_t m_replyTicket = 0;
+    bool m_replyFailed = false;   // the last reply was no answer at all
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

@@ -16,6 +16,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "core/RunControl.h"
 #include "platform/DialogService.h"
+#include "platform/ProcessEnd.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "settings/ConfigFile.h"
@@ -59,6 +60,11 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     // The artwork lives in a static library: without this call the linker
     // drops it and every picture of the window design comes out empty.
     Q_INIT_RESOURCE(artwork);
+    // Nothing ticks before start-up has ended and the window is on screen:
+    // a wait of start-up (a message box) would otherwise run the timer chain
+    // inside Form_Load.
+    for (platform::VbTimer *t : timers())
+        t->setHeld(true);
     setObjectName(QStringLiteral("FormPicture"));
     setWindowTitle(QStringLiteral("Cirrolith"));
 
@@ -239,7 +245,9 @@ bool FormPicture::Form_Load()
     timerflag->setBackColor(platform::kVbRed);
     generalClock.setEnabled(true);                                             // 32
     helpFile = appPath + QStringLiteral("/Cirrolith.html");                    // 33
-    catalogue->CheckVersion();                                                 // 34
+    // 34: start-up never waits on the network, so the window is on screen at
+    // once whatever the web site does.
+    catalogue->CheckVersionInBackground();
     // 35: closing stray browser windows comes with the special-sources subsystem.
     return true;
 }
@@ -346,6 +354,18 @@ void FormPicture::showCoveringScreen()
     if (QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
     showFullScreen();
+    releaseTimers();
+}
+
+std::array<platform::VbTimer *, 5> FormPicture::timers()
+{
+    return {&generalClock, &imgClock, &panControl, &utilityTmr, &Timer4000};
+}
+
+void FormPicture::releaseTimers()
+{
+    for (platform::VbTimer *t : timers())
+        t->setHeld(false);
 }
 
 void FormPicture::paintEvent(QPaintEvent *event)
@@ -360,7 +380,10 @@ void FormPicture::paintEvent(QPaintEvent *event)
 void FormPicture::closeEvent(QCloseEvent *event)
 {
     // Closing by the window frame saves nothing and starts nothing again.
+    // Every other way out comes here too, after saving what it saves.
     ExitToProgram = true;
-    generalClock.setEnabled(false);
+    for (platform::VbTimer *t : timers())
+        t->setEnabled(false);
     QWidget::closeEvent(event);
+    platform::ProcessEnd::request(0);
 }

@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class SetupPanel;
@@ -102,6 +103,11 @@ public:
     // Covers the primary screen; also where no window manager honours the
     // full-screen request.
     void showCoveringScreen();
+
+    // The five window timers; held (enabled but not counting) from
+    // construction until showCoveringScreen has put the window on screen.
+    std::array<platform::VbTimer *, 5> timers();
+    void releaseTimers();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

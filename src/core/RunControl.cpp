@@ -6,6 +6,7 @@
 #include "settings/TownFiles.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/ProcessEnd.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/Slideshow.h"
@@ -163,10 +164,11 @@ void RunControl::EndProgram()
 void RunControl::closeWindow()
 {
     // Nothing may tick into a closed window.
-    for (platform::VbTimer *t : {&w.generalClock, &w.imgClock, &w.panControl, &w.utilityTmr, &w.Timer4000})
+    for (platform::VbTimer *t : w.timers())
         t->setEnabled(false);
-    platform::EventPump::requestQuit();
     w.close();
+    // Ends the process within a moment, whatever wait is under way below us.
+    platform::ProcessEnd::request(0);
 }
 
 QString RunControl::executablePath() const { return w.appPath + QStringLiteral("/cirrolith"); }

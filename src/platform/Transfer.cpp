@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 namespace platform {
 
 namespace {
@@ -93,15 +95,20 @@ QNetworkRequest Transfer::makeRequest(const QString &url) const
     return request;
 }
 
-void Transfer::Execute(const QString &url, Completion onComplete)
+void Transfer::Execute(const QString &url, Completion onComplete, Failure onFailure)
 {
     cancelRequest();
     const std::uint64_t generation = ++m_generation;
     m_lastUrl = url;
     m_body.clear();
     m_onComplete = std::move(onComplete);
+    m_onFailure = std::move(onFailure);
 
-    QNetworkReply *reply = m_nam->get(makeRequest(url));
+    QNetworkRequest request = makeRequest(url);
+    // A server that accepts and then says nothing must not hold the caller
+    // forever.
+    request.setTransferTimeout(Clock::toReal(kRequestStallMs));
+    QNetworkReply *reply = m_nam->get(request);
     m_request = reply;
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, generation] {
         if (generation != m_generation)
@@ -119,10 +126,15 @@ void Transfer::Execute(const QString &url, Completion onComplete)
         if (gotResponse(reply)) {
             finishRequest();
         } else {
-            // No response: like an unreachable host, the caller keeps waiting.
+            // No response at all: refused, reset, unreachable or stalled.
+            Failure failed = std::move(m_onFailure);
             m_request = nullptr;
             m_onComplete = nullptr;
+            m_onFailure = nullptr;
+            ++m_generation;
             dropReply(reply);
+            if (failed)
+                failed();
         }
     });
 }
@@ -132,6 +144,7 @@ void Transfer::finishRequest()
     QNetworkReply *reply = m_request.data();
     Completion done = std::move(m_onComplete);
     m_onComplete = nullptr;
+    m_onFailure = nullptr;
     m_request = nullptr;
     ++m_generation;   // nothing more from this reply may arrive
     const QString text = reply ? decodeBody(m_body, reply) : QString();
@@ -147,6 +160,7 @@ void Transfer::cancelRequest()
     dropReply(m_request.data());
     m_request = nullptr;
     m_onComplete = nullptr;
+    m_onFailure = nullptr;
     m_body.clear();
 }
 
@@ -217,6 +231,67 @@ bool Transfer::download(const QString &url, const QString &localFile)
         return false;
     }
     return out.commit();
+}
+
+void Transfer::downloadInBackground(const QString &url, const QString &localFile,
+                                    DownloadDone done)
+{
+    const QUrl address(url, QUrl::TolerantMode);
+    auto out = std::make_shared<QSaveFile>(localFile);
+    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty() ||
+        !out->open(QIODevice::WriteOnly)) {
+        QTimer::singleShot(0, this, [done] { done(false); });
+        return;
+    }
+    QNetworkReply *reply = m_nam->get(makeRequest(url));
+    // Same limits as the waiting download: a stall, the size cap, quitting.
+    auto *stall = new QTimer(reply);
+    stall->setSingleShot(true);
+    stall->setInterval(Clock::toReal(kDownloadStallMs));
+    auto *quitWatch = new QTimer(reply);
+    quitWatch->setInterval(100);
+    auto failed = std::make_shared<bool>(false);
+    auto received = std::make_shared<qint64>(0);
+
+    auto take = [reply, out, failed, received] {
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty() || *failed)
+            return;
+        *received += chunk.size();
+        if (*received > kMaxDownloadBytes || out->write(chunk) != chunk.size()) {
+            *failed = true;
+            reply->abort();
+        }
+    };
+    auto giveUp = [reply, failed] {
+        *failed = true;
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::readyRead, reply, [take, stall] {
+        take();
+        stall->start();
+    });
+    connect(stall, &QTimer::timeout, reply, giveUp);
+    connect(quitWatch, &QTimer::timeout, reply, [giveUp] {
+        if (EventPump::quitRequested())
+            giveUp();
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, out, failed, take, done] {
+        take();
+        bool ok = !*failed && reply->error() == QNetworkReply::NoError;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (ok && status.isValid())
+            ok = status.toInt() >= 200 && status.toInt() < 300;
+        reply->disconnect();
+        reply->deleteLater();
+        if (ok)
+            ok = out->commit();
+        else
+            out->cancelWriting();
+        done(ok);
+    });
+    stall->start();
+    quitWatch->start();
 }
 
 void Transfer::setProxy(const QString &host, quint16 port, const QString &user,

@@ -28,16 +28,23 @@ public:
     // A download larger than this fails instead of filling the disk.
     static constexpr qint64 kMaxDownloadBytes = 128LL * 1024 * 1024;
 
+    // A request that receives nothing for this long (nominal ms) has failed.
+    static constexpr int kRequestStallMs = 60000;
+
     using Completion = std::function<void(const QString &body)>;
+    using Failure = std::function<void()>;
+    using DownloadDone = std::function<void(bool ok)>;
 
     static Transfer &shared();
 
     // Starts a GET and returns at once. onComplete runs once, from the event
     // loop, when a response has arrived (whatever its HTTP status), with the
-    // body cut at kMaxReplyBytes. A request that never gets a response (host
-    // unreachable, connection dropped) never completes. Starting a request
-    // abandons the one still in flight: its late reply is dropped.
-    void Execute(const QString &url, Completion onComplete);
+    // body cut at kMaxReplyBytes. A request that gets no response (refused,
+    // reset, unreachable, nothing received for kRequestStallMs) runs
+    // onFailure instead, once; without onFailure it never completes.
+    // Starting a request abandons the one still in flight: its late reply is
+    // dropped.
+    void Execute(const QString &url, Completion onComplete, Failure onFailure = {});
     // Abandons the request in flight, if any.
     void cancelRequest();
     bool requestInFlight() const { return !m_request.isNull(); }
@@ -50,6 +57,10 @@ public:
     // localFile; on failure an existing localFile is left as it was.
     // Gives up when no data arrives for kDownloadStallMs or the program quits.
     bool download(const QString &url, const QString &localFile);
+    // The same download without waiting: returns at once, and done runs once
+    // from the event loop with the outcome. Used where nothing may wait, as
+    // during start-up.
+    void downloadInBackground(const QString &url, const QString &localFile, DownloadDone done);
 
     // Proxy used by every later request and download; an empty host means a
     // direct connection.
@@ -77,6 +88,7 @@ private:
     QPointer<QNetworkReply> m_request;
     QByteArray m_body;
     Completion m_onComplete;
+    Failure m_onFailure;
     std::uint64_t m_generation = 0;
     QString m_lastUrl;
     std::optional<bool> m_connectedOverride;

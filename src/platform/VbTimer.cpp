@@ -27,9 +27,15 @@ void VbTimer::setInterval(int ms)
     apply();
 }
 
+void VbTimer::setHeld(bool held)
+{
+    m_held = held;
+    apply();
+}
+
 void VbTimer::apply()
 {
-    if (m_enabled && m_interval > 0)
+    if (m_enabled && m_interval > 0 && !m_held)
         m_timer.start(Clock::toReal(m_interval));
     else
         m_timer.stop();

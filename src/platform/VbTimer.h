@@ -24,6 +24,11 @@ public:
     int Interval() const { return m_interval; }
     void setInterval(int ms);   // clamped to 0..65535 like the 16-bit original
 
+    // A held timer keeps its Enabled and Interval but does not count: the
+    // window holds its timers until start-up has ended and it is on screen.
+    void setHeld(bool held);
+    bool held() const { return m_held; }
+
     void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
     int tickCount() const { return m_ticks; }
 
@@ -39,6 +44,7 @@ private:
     QString m_name;
     QTimer m_timer;
     bool m_enabled = false;
+    bool m_held = false;
     int m_interval = 0;
     int m_ticks = 0;
     std::function<void()> m_handler;

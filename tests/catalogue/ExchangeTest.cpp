@@ -3,6 +3,8 @@
 
 #include "CatalogueFixture.h"
 
+#include <QElapsedTimer>
+
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueProtocol.h"
 #include "panel/ConnectionFrame.h"
@@ -129,19 +131,38 @@ TEST_F(ExchangeTest, LongReplyIsCutAndItsSurplusDropped)
     EXPECT_EQ(form->listData[1999], items[1999]);
 }
 
-TEST_F(ExchangeTest, ReplyWithoutResponseNeverCompletesAndQuitEndsTheWait)
+TEST_F(ExchangeTest, NoAnswerFailsTheRequestAndQuitEndsAHungWait)
 {
-    startServer({"--misbehave", "close,on=message", "--misbehave", "hang,on=ids"});
-    form->catalogue->startRequest(form->catalogueAddress +
-                                  catalogue::serverMessageQuery(values()));
-    EXPECT_FALSE(pumpUntil([&] { return form->replyReady == 1; }, 1500));
+    startServer({"--misbehave", "close,on=message", "--misbehave", "hang,on=ids,count=1",
+                 "--misbehave", "hang,on=descriptions"});
+    // A connection closed without a byte is no answer: the request fails at
+    // once instead of waiting for ever, and nothing is stored.
+    form->listIdUrl[0] = 5;
+    form->replyText = QStringLiteral("stale");
+    EXPECT_FALSE(request(catalogue::serverMessageQuery(values()), catalogue::KindServerMessage));
+    EXPECT_EQ(form->replyReady, 1);
+    EXPECT_TRUE(form->replyText.isEmpty());
 
     // A request the server never answers: quitting ends the wait.
     QTimer::singleShot(300, [] { platform::EventPump::requestQuit(); });
-    form->listIdUrl[0] = 5;
     EXPECT_FALSE(request(catalogue::idsQuery(values()), catalogue::KindIds));
     EXPECT_EQ(form->listIdUrl[0], 5);
     EXPECT_EQ(form->replyReady, 1);
+    platform::EventPump::resetQuit();
+
+    // Without a quit, a server that says nothing is given up after the
+    // stall limit (60 s nominal, 0.6 s at this clock speed).
+    platform::Clock::setSpeed(100);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(request(catalogue::descriptionsQuery(values()), catalogue::KindDescriptions));
+    platform::Clock::setSpeed(1);
+    EXPECT_LT(took.elapsed(), 20000);
+    EXPECT_EQ(form->listIdUrl[0], 5);
+
+    // The server is still there: the next request is answered.
+    EXPECT_TRUE(request(catalogue::idsQuery(values()), catalogue::KindIds));
+    EXPECT_NE(form->listIdUrl[0], 5);
 }
 
 TEST_F(ExchangeTest, LateReplyOfAnAbandonedRequestIsDropped)
@@ -220,6 +241,32 @@ TEST_F(ExchangeTest, ReplyWithoutMarkerRetriesFromTheStart)
     tick();
     EXPECT_EQ(form->probeState, 2);
     EXPECT_TRUE(form->utilityTmr.Enabled());
+}
+
+TEST_F(ExchangeTest, RefusedProbeRetriesUntilTheServerComesBack)
+{
+    // A power cut: the program starts while the server is still down.
+    startServer();
+    const int port = server.port();
+    writeStartFiles();
+    server.stop();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        tick();   // settings read, probe sent and refused
+        ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
+        tick();
+        EXPECT_EQ(form->probeState, 0) << attempt;
+        EXPECT_EQ(form->lCountDown->text(), "Waiting Internet Connection......??????");
+        EXPECT_FALSE(form->utilityTmr.Enabled());
+    }
+
+    // The server is back on its address: the next tick's probe gets through.
+    ASSERT_TRUE(server.start({"--port", std::to_string(port)}));
+    tick();
+    ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
+    tick();
+    EXPECT_EQ(form->probeState, 2);
+    EXPECT_TRUE(form->utilityTmr.Enabled());
+    EXPECT_EQ(server.catalogueQueries().size(), 1);
 }
 
 TEST_F(ExchangeTest, CountdownAsksForTheConnectionEveryTenTicks)

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -95,8 +96,10 @@ std::string readFile(const std::string &path)
 
 bool ServerProcess::start(std::vector<std::string> args)
 {
-    args.push_back("--port");
-    args.push_back("0");
+    if (std::find(args.begin(), args.end(), "--port") == args.end()) {
+        args.push_back("--port");
+        args.push_back("0");
+    }
     int outFd = -1;
     pid_ = spawn(args, outFd, errFd_);
     if (pid_ < 0)
