@@ -46,10 +46,12 @@ public:
     // file and the collections package lie.
     QString webRoot() const;
 
+    // The bar while the server is awaited: wait, quit and reset only.
+    void showWaitingBar();
+
 private:
     bool giveUpWaiting() const;
     void takeVersionFile(const QString &versionFile);
-    void showWaitingBar();
     void showReadyBar();
 
     FormPicture &w;

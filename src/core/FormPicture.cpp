@@ -190,7 +190,8 @@ bool FormPicture::Form_Load()
     cntCounterDwLoadImage = 0;
     fullCatalogueWanted = 0;
     debugMode = 0;
-    catalogueAddress = QStringLiteral(CIRROLITH_CATALOGUE_URL);
+    catalogueAddress = qEnvironmentVariable("CIRROLITH_CATALOGUE_URL",
+                                            QStringLiteral(CIRROLITH_CATALOGUE_URL));
 
     if (!m_options.commandLine.isEmpty())                                      // 18
         Splitta10(m_options.commandLine);
@@ -353,6 +354,10 @@ void FormPicture::showCoveringScreen()
 {
     if (QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
+    // The start-up picture is there from the window's first frame, not only
+    // from the connection clock's first tick half a second later.
+    if (slideshow->ShowSlide(slides->logoPicture()))
+        catalogue->showWaitingBar();
     showFullScreen();
     releaseTimers();
 }
