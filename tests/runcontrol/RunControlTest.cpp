@@ -2,6 +2,7 @@
 // loading progress, on the real main window.
 #include "acquisition/SlideSetBuilder.h"
 #include "core/RunControl.h"
+#include "platform/Transfer.h"
 #include "panel/SetupPanel.h"
 #include "server/ServerProcess.h"
 #include "slideshow/ControlBar.h"
@@ -10,6 +11,8 @@
 #include "support/ShowFixture.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -95,6 +98,7 @@ TEST_F(Run, QuitFromTheBarKeepsTheFilesAndTheQuitImageSaves)
     form->SSTCfg->SSTCfg_timeRefresh->setText("9");
     form->bar->btTermina->click();
     EXPECT_TRUE(form->ExitToProgram);
+    EXPECT_TRUE(platform::ProcessEnd::requested());
     EXPECT_FALSE(form->generalClock.Enabled());
     EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), "20\r\n7\r\nNormal\r\n\r\n\r\n");
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), list);
@@ -110,10 +114,45 @@ TEST_F(Run, QuitImageSavesAtTheNextTick)
     EXPECT_FALSE(form->ExitToProgram);
     form->panControl.fire();
     EXPECT_TRUE(form->ExitToProgram);
+    EXPECT_TRUE(platform::ProcessEnd::requested());
     EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n9\r\n"));
     EXPECT_FALSE(form->panControl.Enabled());
     EXPECT_FALSE(form->slideshow->fotoBrowser->picture());
     EXPECT_FALSE(restarted(300));
+}
+
+// The panel's exit clicked while a handler waits on a download the server
+// never sends: the run control ticks inside that wait, saves, and the end of
+// the program makes the download give up at once.
+TEST_F(Run, PanelExitDuringAPendingDownloadSavesAndEnds)
+{
+    QTemporaryDir web;
+    writeFile(web.path() + "/c.txt", "http://h.example/x.jpg | 14 | Demo X | C-X-0\n");
+    writeFile(web.path() + "/big.jpg", "x");
+    servertest::ServerProcess server;
+    ASSERT_TRUE(server.start({"--catalogue", (web.path() + "/c.txt").toStdString(), "--webroot",
+                              web.path().toStdString(), "--misbehave", "hang,on=files"}))
+        << server.stderrText();
+
+    platform::Clock::setSpeed(1);
+    form->flagCmdButton = CmdPanelOpen;
+    form->SSTCfg->show();
+    form->SSTCfg->SSTCfg_timeRefresh->setText("9");
+    form->panControl.setEnabled(true);
+    QTimer::singleShot(300, [this] {
+        form->runControl->UnlockRunButtons();
+        form->SSTCfg->SSTCfg_ExitProgram->click();
+    });
+    QElapsedTimer took;
+    took.start();
+    const QString target = form->Cirrolith_Work_Dir + "/preview.jpg";
+    EXPECT_FALSE(platform::DownloadFile(
+        QStringLiteral("http://127.0.0.1:%1/big.jpg").arg(server.port()), target));
+    EXPECT_LT(took.elapsed(), 3000);
+    EXPECT_TRUE(platform::ProcessEnd::requested());
+    EXPECT_TRUE(form->ExitToProgram);
+    EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n9\r\n"));
+    EXPECT_FALSE(QFile::exists(target));
 }
 
 TEST_F(Run, ResetFromThePanelDeletesTheSettingsAndRestarts)

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/ProcessEnd.h"
 #include "platform/Screen.h"
 #include "support/TempPortable.h"
 
@@ -22,7 +23,7 @@ protected:
     void SetUp() override
     {
         platform::Screen::override(19200, 10800, 96);
-        platform::EventPump::resetQuit();
+        platform::ProcessEnd::resetForTests();
         form = std::make_unique<FormPicture>(StartOptions{portable.appDir(), QString()});
         ASSERT_TRUE(form->Form_Load());
         // The connection clock would start talking to a server of its own;
@@ -37,7 +38,7 @@ protected:
     {
         form.reset();
         platform::Clock::setSpeed(1);
-        platform::EventPump::resetQuit();
+        platform::ProcessEnd::resetForTests();
         platform::Screen::clearOverride();
     }
 
