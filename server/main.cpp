@@ -107,6 +107,12 @@ private:
     std::mutex mutex_;
 };
 
+int portOf(const sockaddr_storage &a)
+{
+    return ntohs(a.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6 &>(a).sin6_port
+                                         : reinterpret_cast<const sockaddr_in &>(a).sin_port);
+}
+
 // httplib does not hand the socket to handlers; find it by its two ends.
 int connectionSocket(const httplib::Request &req)
 {
@@ -118,13 +124,14 @@ int connectionSocket(const httplib::Request &req)
         int fd = std::atoi(d->d_name);
         if (fd <= 2)
             continue;
-        sockaddr_in local{}, peer{};
+        sockaddr_storage local{}, peer{};
         socklen_t ll = sizeof local, pl = sizeof peer;
-        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &ll) != 0 || local.sin_family != AF_INET)
+        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &ll) != 0 ||
+            (local.ss_family != AF_INET && local.ss_family != AF_INET6))
             continue;
         if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &pl) != 0)
             continue;
-        if (ntohs(local.sin_port) == req.local_port && ntohs(peer.sin_port) == req.remote_port) {
+        if (portOf(local) == req.local_port && portOf(peer) == req.remote_port) {
             found = fd;
             break;
         }
@@ -151,8 +158,9 @@ void markClose(const httplib::Request &req)
 }
 
 // Once the reply is out, the connection ends instead of reading a refused
-// body as the next request. (Before the reply, httplib would take the closed
-// read side for a gone client and not answer at all.)
+// body as the next request, however many requests a connection may carry.
+// (Before the reply, httplib would take the closed read side for a gone
+// client and not answer at all.)
 void endAfterReply(const httplib::Request &req)
 {
     int fd = connectionSocket(req);

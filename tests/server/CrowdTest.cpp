@@ -53,8 +53,8 @@ protected:
 } // namespace
 
 // Half the crowd closes after its answer; the other half keeps its connection
-// open the way a client's connection pool does, which holds a server worker
-// until the server lets the idle connection go.
+// open the way a client's connection pool does, and an idle connection the
+// server kept would hold one of its workers.
 TEST_F(Crowd, AThousandClientsArriving_AllAnsweredInTime)
 {
     startServer();
