@@ -5,6 +5,7 @@
 #include "Misbehaviour.h"
 #include "Protocol.h"
 #include "StaticFiles.h"
+#include "WorkerPool.h"
 
 #include <httplib.h>
 
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <charconv>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -30,6 +33,18 @@ using namespace cirrolith::server;
 namespace fs = std::filesystem;
 
 namespace {
+
+// Sized for a crowd of a thousand clients arriving at once (see README).
+// httplib gives each connection a worker of its own for as long as it lasts,
+// and an idle kept-alive connection holds that worker for at least a second;
+// so every connection carries one request and then closes.
+constexpr int kListenBacklog = 4096;          // the kernel caps it at net.core.somaxconn
+constexpr size_t kWorkers = 256;
+constexpr size_t kMaxHeld = 1000;             // requests held by hang/delay at once
+constexpr size_t kRequestsPerConnection = 1;
+constexpr time_t kFirstRequestSeconds = 1;    // a silent connection is dropped after this
+constexpr time_t kReadSeconds = 5;
+constexpr size_t kMaxRequestBody = 64 * 1024; // nothing here takes a body
 
 struct Options {
     std::string catalogue;
@@ -92,30 +107,108 @@ private:
     std::mutex mutex_;
 };
 
-// httplib does not hand the socket to handlers; find it by its two ends so a
-// "close" fault can drop the connection before anything is written.
-void dropConnection(const httplib::Request &req)
+int portOf(const sockaddr_storage &a)
+{
+    return ntohs(a.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6 &>(a).sin6_port
+                                         : reinterpret_cast<const sockaddr_in &>(a).sin_port);
+}
+
+// httplib does not hand the socket to handlers; find it by its two ends.
+int connectionSocket(const httplib::Request &req)
 {
     DIR *dir = opendir("/proc/self/fd");
     if (!dir)
-        return;
+        return -1;
+    int found = -1;
     while (dirent *d = readdir(dir)) {
         int fd = std::atoi(d->d_name);
         if (fd <= 2)
             continue;
-        sockaddr_in local{}, peer{};
+        sockaddr_storage local{}, peer{};
         socklen_t ll = sizeof local, pl = sizeof peer;
-        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &ll) != 0 || local.sin_family != AF_INET)
+        if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &ll) != 0 ||
+            (local.ss_family != AF_INET && local.ss_family != AF_INET6))
             continue;
         if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &pl) != 0)
             continue;
-        if (ntohs(local.sin_port) == req.local_port && ntohs(peer.sin_port) == req.remote_port) {
-            shutdown(fd, SHUT_RDWR);
+        if (portOf(local) == req.local_port && portOf(peer) == req.remote_port) {
+            found = fd;
             break;
         }
     }
     closedir(dir);
+    return found;
 }
+
+// A "close" fault drops the connection before anything is written.
+void dropConnection(const httplib::Request &req)
+{
+    int fd = connectionSocket(req);
+    if (fd >= 0)
+        shutdown(fd, SHUT_RDWR);
+}
+
+// Marks the reply "Connection: close"; httplib decides from the request's
+// header, and the request object itself is not const.
+void markClose(const httplib::Request &req)
+{
+    auto &headers = const_cast<httplib::Request &>(req).headers;
+    headers.erase("Connection");
+    headers.emplace("Connection", "close");
+}
+
+// Once the reply is out, the connection ends instead of reading a refused
+// body as the next request, however many requests a connection may carry.
+// (Before the reply, httplib would take the closed read side for a gone
+// client and not answer at all.)
+void endAfterReply(const httplib::Request &req)
+{
+    int fd = connectionSocket(req);
+    if (fd >= 0)
+        shutdown(fd, SHUT_RD);
+}
+
+// A thousand connections need more descriptors than the usual soft limit.
+void raiseOpenFileLimit()
+{
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &lim);
+    }
+}
+
+// Status for a request whose declared body is refused before any of it is
+// read, or 0 when it may go on.
+int refuseBody(const httplib::Request &req)
+{
+    if (req.has_header("Transfer-Encoding"))
+        return 411;   // a body of unknown size
+    if (!req.has_header("Content-Length"))
+        return 0;
+    // One well-formed length only; a negative or garbled one is a bad request.
+    if (req.get_header_value_count("Content-Length") != 1)
+        return 400;
+    std::string text = req.get_header_value("Content-Length");
+    unsigned long long length = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), length);
+    if (text.empty() || end != text.data() + text.size())
+        return 400;   // "-1", "12abc", ""
+    if (ec == std::errc::result_out_of_range || length > kMaxRequestBody)
+        return 413;
+    return 0;
+}
+
+// Connects httplib to the worker pool.
+class PoolQueue : public httplib::TaskQueue {
+public:
+    explicit PoolQueue(WorkerPool &pool) : pool_(pool) {}
+    void enqueue(std::function<void()> fn) override { pool_.enqueue(std::move(fn)); }
+    void shutdown() override { pool_.shutdown(); }
+
+private:
+    WorkerPool &pool_;
+};
 
 bool parseArgs(int argc, char **argv, Options &o)
 {
@@ -217,9 +310,43 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &sigs, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    raiseOpenFileLimit();
+    WorkerPool pool(kWorkers, kMaxHeld);
+
     httplib::Server svr;
-    // Hanging requests hold a worker each; leave room for the rest.
-    svr.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    svr.new_task_queue = [&pool] { return new PoolQueue(pool); };
+    svr.set_keep_alive_max_count(kRequestsPerConnection);
+    svr.set_keep_alive_timeout(kFirstRequestSeconds);
+    svr.set_read_timeout(kReadSeconds);
+    svr.set_payload_max_length(kMaxRequestBody);
+    // httplib listens with a backlog of 5; keep its socket to widen that.
+    int listenFd = -1;
+    svr.set_socket_options([&listenFd](int sock) {
+        httplib::default_socket_options(sock);
+        listenFd = sock;
+    });
+
+    svr.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
+        // No reply is compressed: catalogue replies are read once by a client
+        // next door, and brotli at httplib's level takes seconds per megabyte.
+        const_cast<httplib::Request &>(req).headers.erase("Accept-Encoding");
+        int refused = refuseBody(req);
+        if (!refused)
+            return httplib::Server::HandlerResponse::Unhandled;
+        markClose(req);
+        res.status = refused;
+        res.set_content(refused == 413 ? "request body too large\n" : refused == 411 ? "length required\n" : "bad Content-Length\n",
+                        "text/plain");
+        log.line(req.remote_addr + ":" + std::to_string(req.remote_port) + " " + req.method + " " + req.target + " -> " +
+                 std::to_string(refused) + " body refused (Content-Length " +
+                 (req.has_header("Content-Length") ? req.get_header_value("Content-Length") : std::string("none")) + ")");
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    // Called once a reply has been written.
+    svr.set_logger([](const httplib::Request &req, const httplib::Response &) {
+        if (refuseBody(req))
+            endAfterReply(req);
+    });
 
     svr.Get(".*", [&](const httplib::Request &req, httplib::Response &res) {
         std::string who = req.remote_addr + ":" + std::to_string(req.remote_port);
@@ -239,14 +366,28 @@ int main(int argc, char **argv)
         if (fault)
             tag += " fault=" + fault->text;
 
-        if (fault && fault->fault == Fault::Delay && !waitUnlessStopping(fault->arg)) {
+        if (fault && fault->fault == Fault::Delay) {
+            // A delay holds at most its own time, on a borrowed worker when one is free.
+            WorkerPool::LongWait held(pool);
+            if (!waitUnlessStopping(fault->arg)) {
+                dropConnection(req);
+                return;
+            }
+        }
+        if (fault && fault->fault == Fault::Hang) {
+            WorkerPool::LongWait held(pool);
+            if (held.covered()) {
+                log.line(line + " -> no answer [" + tag + "]");
+                waitUnlessStopping(-1);
+            } else {
+                // Held requests are bounded: past the bound a hang becomes a close.
+                log.line(line + " -> closed, too many held [" + tag + "]");
+            }
             dropConnection(req);
             return;
         }
-        if (fault && (fault->fault == Fault::Hang || fault->fault == Fault::Close)) {
-            log.line(line + " -> " + (fault->fault == Fault::Hang ? "no answer" : "closed") + " [" + tag + "]");
-            if (fault->fault == Fault::Hang)
-                waitUnlessStopping(-1);
+        if (fault && fault->fault == Fault::Close) {
+            log.line(line + " -> closed [" + tag + "]");
             dropConnection(req);
             return;
         }
@@ -281,6 +422,9 @@ int main(int argc, char **argv)
         std::cerr << "cannot listen on " << opt.host << ":" << port << "\n";
         return 1;
     }
+
+    if (listenFd >= 0)
+        ::listen(listenFd, kListenBacklog);
 
     std::thread signalThread([&] {
         int sig = 0;

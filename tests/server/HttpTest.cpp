@@ -136,6 +136,61 @@ TEST_F(ServerHttp, ErrAndHugeRepliesKeepTheFraming)
     EXPECT_EQ(body(kProbe), "<P>NWX_REPLY_TO_CLIENT<P>");
 }
 
+// Clients that accept compression still get the reply as it is: compressing
+// megabytes per request costs the server seconds.
+TEST_F(ServerHttp, BigRepliesGoOutUncompressed)
+{
+    startServer({"--misbehave", "huge=8000000,on=descriptions"});
+    const std::string accept = "Accept-Encoding: br, gzip, deflate\r\n";
+    HttpResult big = httpRaw(server_.port(), "GET " + kPath + "p=1&x00=x7777" + kClient +
+                                                 " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + accept + "Connection: close\r\n\r\n");
+    ASSERT_EQ(big.status, 200);
+    EXPECT_EQ(big.headers.find("Content-Encoding"), std::string::npos) << big.headers;
+    EXPECT_NE(big.headers.find("Content-Length: " + std::to_string(big.body.size())), std::string::npos) << big.headers;
+    EXPECT_GT(big.body.size(), 8000000u);
+    EXPECT_EQ(big.body.rfind("<P>Satellite SAT1 one<P>", 0), 0u);
+    EXPECT_EQ(big.body.substr(big.body.size() - 3), "<P>");
+
+    HttpResult help = httpRaw(server_.port(), "GET /public/Help-Online.asp HTTP/1.1\r\nHost: 127.0.0.1\r\n" + accept +
+                                                  "Connection: close\r\n\r\n");
+    EXPECT_EQ(help.body, "<html>help</html>");
+    EXPECT_EQ(help.headers.find("Content-Encoding"), std::string::npos) << help.headers;
+}
+
+// A declared body the server will not take is refused before any of it is
+// read: answered at once, and the connection ends after the answer.
+TEST_F(ServerHttp, RefusesHugeNegativeAndUnsizedBodiesAtOnce)
+{
+    startServer();
+    struct Case {
+        std::string header;
+        int status;
+    };
+    for (const Case &c : {Case{"Content-Length: -1", 400}, Case{"Content-Length: -99999999999", 400},
+                          Case{"Content-Length: 12abc", 400}, Case{"Content-Length: 99999999999999999999999", 413},
+                          Case{"Content-Length: 1000000000000", 413}, Case{"Content-Length: 70000", 413},
+                          Case{"Transfer-Encoding: chunked", 411}}) {
+        for (std::string method : {"POST", "PUT"}) {
+            // Well under the server's read timeout: waiting for the body would miss it.
+            HttpResult r = httpRaw(server_.port(), method + " " + kPath + "p=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" + c.header +
+                                                       "\r\n\r\npartial body", 2000);
+            EXPECT_EQ(r.status, c.status) << method << " " << c.header << ": " << r.raw;
+            EXPECT_FALSE(r.timedOut) << method << " " << c.header;
+            EXPECT_NE(r.headers.find("Connection: close"), std::string::npos) << r.headers;
+        }
+    }
+    // A refused body that keeps coming is not read as further requests.
+    HttpResult streamed = httpRaw(server_.port(), "POST / HTTP/1.1\r\nContent-Length: 500000\r\n\r\n" +
+                                                      std::string(20000, 'x') + "\r\n\r\nGET " + kIds + " HTTP/1.1\r\n\r\n", 2000);
+    EXPECT_EQ(streamed.status, 413);
+    EXPECT_EQ(streamed.raw.find("HTTP/1.1", 5), std::string::npos) << streamed.raw;
+
+    EXPECT_EQ(body(kIds), "<P>14<P>1<P>5<P>");
+    server_.stop();
+    std::string log = readFile(dir_ + "/server.log");
+    EXPECT_NE(log.find("POST " + kPath + "p=1 -> 400 body refused (Content-Length -1)"), std::string::npos) << log;
+}
+
 TEST_F(ServerHttp, DelaysHangsAndClosesWithoutStoppingOthers)
 {
     startServer({"--misbehave", "close,on=ids", "--misbehave", "hang,on=probe,count=1", "--misbehave",
