@@ -199,7 +199,7 @@ TEST_F(Builder, AddressWithoutADotLeavesTheSlotAlone)
 TEST_F(Builder, AddressesWithoutADotRaiseOneMessagePerBuild)
 {
     // Filler of a cut reply turned into addresses: one modal message a build.
-    constexpr int kAddresses = 300;
+    constexpr int kAddresses = 12;
     for (int i = 0; i < kAddresses; ++i)
         form->listURL[i] = QStringLiteral("http://filler/x%1").arg(i);
     form->Lingua = 1;
@@ -209,7 +209,7 @@ TEST_F(Builder, AddressesWithoutADotRaiseOneMessagePerBuild)
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
     EXPECT_EQ(QString::fromStdString(first).count("FORMAT NOT SUPPORTED"), kAddresses - 1);
-    EXPECT_NE(first.find("http://filler/x299"), std::string::npos);
+    EXPECT_NE(first.find("http://filler/x11"), std::string::npos);
 
     // The next build may show it once again.
     form->listURL[0] = QStringLiteral("http://filler/changed");
