@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
+
 using platform::DialogService;
 using platform::EventPump;
 using platform::MsgButtons;
@@ -103,10 +105,17 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     w.IsWebPage = false;                                                       // 1
     const QString extension = acquisition::addressExtension(UrlImageToLoad);    // 2
     if (extension.isEmpty()) {                                                 // 3
-        DialogService::current().MsgBox(
-            w.Lingua == LinguaItalian ? QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA")
-                                      : QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED"),
-            MsgButtons::OK, MsgIcon::Information, QStringLiteral("Ext!"));
+        const QString text = w.Lingua == LinguaItalian
+                                 ? QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA")
+                                 : QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
+        // A hostile reply can hold up to 2000 such addresses: one modal
+        // message per build, the rest only on stderr.
+        if (m_extMessageBuild != m_generation) {
+            m_extMessageBuild = m_generation;
+            DialogService::current().MsgBox(text, MsgButtons::OK, MsgIcon::Information, QStringLiteral("Ext!"));
+        } else {
+            std::fprintf(stderr, "Ext!: %s: %s\n", qPrintable(text), qPrintable(UrlImageToLoad));
+        }
         w.clockReload = 0;
         return;
     }

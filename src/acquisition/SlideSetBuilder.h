@@ -58,4 +58,6 @@ private:
     platform::PictureRef m_loadError;
     platform::PictureRef m_logo;
     std::uint64_t m_generation = 0;
+    // The build that has shown the unsupported-extension message.
+    std::uint64_t m_extMessageBuild = ~std::uint64_t{0};
 };

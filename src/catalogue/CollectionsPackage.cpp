@@ -1,8 +1,9 @@
 #include "catalogue/CollectionsPackage.h"
 
+#include "platform/TextFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -59,21 +60,21 @@ UnpackResult unpackCollections(const QString &packagePath, const QString &folder
 
         // Written beside the target and renamed over it: a link already in
         // the folder is replaced, never followed.
-        QSaveFile out(dir.filePath(name));
-        bool ok = out.open(QIODevice::WriteOnly);
+        platform::textfile::AtomicFile out(dir.filePath(name));
+        bool ok = out.open();
         qint64 total = 0;
         char buffer[64 * 1024];
         la_ssize_t got = 0;
         while (ok && (got = archive_read_data(in.get(), buffer, sizeof buffer)) > 0) {
             total += got;
-            ok = total <= kMaxCollectionFileBytes && out.write(buffer, got) == got;
+            ok = total <= kMaxCollectionFileBytes && out.write(buffer, got);
         }
         if (ok && got < 0)
             ok = false;
         if (ok && out.commit()) {
             result.written << name;
         } else {
-            out.cancelWriting();
+            out.cancel();
             result.skipped << name;
         }
     }

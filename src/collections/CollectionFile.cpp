@@ -32,19 +32,32 @@ QString trimBlanks(const QString &s)
     return s.mid(b, e - b);
 }
 
-// A DTD that declares entities is refused before the DOM sees the document.
-bool declaresEntities(const QByteArray &bytes)
+// One streaming pass before the DOM builds the document, which is slow and
+// deep on hostile input: a DTD that declares entities, or elements nested
+// deeper than kMaxNesting, refuse the file. Malformed text is left to the DOM,
+// which refuses it as well.
+bool acceptable(const QString &text)
 {
-    QXmlStreamReader reader(bytes);
+    QXmlStreamReader reader(text);
+    int depth = 0;
     while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.tokenType() == QXmlStreamReader::DTD)
-            return !reader.entityDeclarations().isEmpty() ||
-                   reader.text().contains(QLatin1String("<!ENTITY"));
-        if (reader.tokenType() == QXmlStreamReader::StartElement)
-            return false;
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            if (!reader.entityDeclarations().isEmpty() || reader.text().contains(QLatin1String("<!ENTITY")))
+                return false;
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxNesting)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
     }
-    return false;
+    return true;
 }
 
 // Element markup as the program reads it back: "<CodePic>" content
@@ -124,16 +137,19 @@ QByteArray formatCollection(const Stamp &stamp, const QStringList &selectedTexts
 
 std::optional<QStringList> readCodes(const QByteArray &bytes)
 {
-    if (bytes.size() > kMaxFileBytes || declaresEntities(bytes))
+    if (bytes.size() > kMaxFileBytes)
         return std::nullopt;
 
     // Our own files carry no encoding declaration and are written in the
     // settings code page; bytes that are not UTF-8 are read that way.
-    QDomDocument doc;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8.decode(bytes);
-    const bool ok = doc.setContent(utf8.hasError() ? platform::textfile::fromCp1252(bytes) : decoded);
-    if (!ok)
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = platform::textfile::fromCp1252(bytes);
+    if (!acceptable(text))
+        return std::nullopt;
+    QDomDocument doc;
+    if (!doc.setContent(text))
         return std::nullopt;
 
     QStringList codes;

@@ -35,10 +35,15 @@ QByteArray formatCollection(const Stamp &stamp, const QStringList &selectedTexts
 // well under 1 MiB.
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
+// Deepest element nesting a collection may have. Our own files nest four
+// levels; deeper documents are refused before they are built, since building
+// a document nested tens of thousands of levels deep takes seconds to minutes.
+constexpr int kMaxNesting = 64;
+
 // The CodePic codes of a collection, in document order; nothing when the
 // bytes are not a well-formed document, declare entities (never needed and a
-// way to blow up memory) or exceed the size cap. External entities are never
-// resolved.
+// way to blow up memory), nest deeper than kMaxNesting or exceed the size
+// cap. External entities are never resolved.
 std::optional<QStringList> readCodes(const QByteArray &bytes);
 
 } // namespace collection

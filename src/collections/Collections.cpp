@@ -58,9 +58,11 @@ void Collections::SSTCfg_BackUpcnf_Click()
     const collection::Stamp stamp = collection::stampFor(now());
     const QString base = w.Cirrolith_Collections_Dir + u'/';
     const QString copy = base + collection::fileName(stamp, QStringLiteral(".dat"));
-    if (QFile::exists(copy))
-        QFile::remove(copy);
-    QFile::copy(w.settings.pictureListPath(), copy);
+    QString failedPath, error;
+    if (const auto listFile = platform::textfile::readAll(w.settings.pictureListPath())) {
+        if (!platform::textfile::writeAtomic(copy, *listFile, &error))
+            failedPath = copy;
+    }
 
     QStringList selected;
     QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
@@ -69,11 +71,13 @@ void Collections::SSTCfg_BackUpcnf_Click()
             selected << list->item(i)->text();
     }
     const QString xmlPath = base + collection::fileName(stamp, QStringLiteral(".xml"));
-    QString error;
-    if (!platform::textfile::writeAtomic(xmlPath, collection::formatCollection(stamp, selected), &error)) {
+    if (failedPath.isEmpty() &&
+        !platform::textfile::writeAtomic(xmlPath, collection::formatCollection(stamp, selected), &error))
+        failedPath = xmlPath;
+    if (!failedPath.isEmpty()) {
         // Never report a file as saved that is not on disk.
         DialogService::current().MsgBox(
-            QStringLiteral("Collection not saved:\r\n") + QDir::toNativeSeparators(xmlPath) +
+            QStringLiteral("Collection not saved:\r\n") + QDir::toNativeSeparators(failedPath) +
                 QStringLiteral("\r\n") + error,
             MsgButtons::OK, MsgIcon::Critical);
         return;

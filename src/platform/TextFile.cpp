@@ -1,9 +1,17 @@
 #include "platform/TextFile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::textfile {
 
@@ -55,30 +63,121 @@ QString fromCp1252(const QByteArray &bytes)
     return out;
 }
 
+AtomicFile::AtomicFile(QString path, WriteOptions options)
+    : m_path(std::move(path)), m_options(options)
+{
+}
+
+AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::open()
+{
+    discard();
+    m_failed = false;
+    m_error.clear();
+    const QFileInfo info(m_path);
+    const QByteArray target = QFile::encodeName(m_path);
+    struct stat st {};
+    const bool exists = ::lstat(target.constData(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return fail("open", EISDIR);
+
+    // Hidden name beside the target, so the rename stays within one file system.
+    QByteArray name = QFile::encodeName(info.absolutePath()) + "/." +
+                      QFile::encodeName(info.fileName()) + ".XXXXXX";
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        return fail("open", errno);
+    m_temp = name;
+
+    // The replacement keeps the permissions of the file it replaces (not of
+    // a link's target); a new file gets the usual ones.
+    mode_t mode;
+    if (m_options.privateToOwner) {
+        mode = S_IRUSR | S_IWUSR;
+    } else if (exists && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(m_fd, mode) != 0)
+        return fail("open", errno);
+    return true;
+}
+
+bool AtomicFile::write(const char *data, qint64 size)
+{
+    if (m_failed || m_fd < 0)
+        return false;
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("write", errno);
+        }
+        if (n == 0)
+            return fail("write", EIO);
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (m_failed || m_fd < 0)
+        return false;
+    // Errors the writes did not show (delayed allocation, network file
+    // systems) surface here, before anything replaces the old file.
+    if (::fsync(m_fd) != 0)
+        return fail("sync", errno);
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        return fail("close", errno);
+    if (::rename(m_temp.constData(), QFile::encodeName(m_path).constData()) != 0)
+        return fail("rename", errno);
+    m_temp.clear();
+    // The rename itself reaches the disk with the folder's entry.
+    const int dir = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void AtomicFile::cancel() { discard(); }
+
+void AtomicFile::discard()
+{
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+    if (!m_temp.isEmpty())
+        ::unlink(m_temp.constData());
+    m_temp.clear();
+}
+
+bool AtomicFile::fail(const char *step, int err)
+{
+    m_failed = true;
+    m_error = QString::fromLocal8Bit(std::strerror(err));
+    std::fprintf(stderr, "cirrolith: cannot %s %s: %s\n", step, qPrintable(m_path),
+                 qPrintable(m_error));
+    discard();
+    return false;
+}
+
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error, WriteOptions options)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (options.privateToOwner)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (options.privateToOwner)
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return true;
+    AtomicFile file(path, options);
+    const bool ok = file.open() && file.write(bytes) && file.commit();
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
 }
 
 std::optional<QByteArray> readAll(const QString &path)

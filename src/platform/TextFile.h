@@ -9,7 +9,7 @@
 
 // Settings files: Windows-1252 text with CR LF line ends. Writes are atomic (a
 // temporary file beside the target, renamed into place) so a file is either
-// the old one or the whole new one, never half written.
+// the old one or the whole new one, never half written or emptied.
 namespace platform::textfile {
 
 QByteArray toCp1252(const QString &text);     // unmappable characters become '?'
@@ -31,8 +31,44 @@ struct WriteOptions {
     bool privateToOwner = false;
 };
 
-// Writes the bytes to path atomically. On failure returns false, leaves any
-// existing file untouched and puts the reason into *error.
+// The one way the program replaces a file: the content goes to a temporary
+// file beside the target, every write is checked, the data is synced to disk,
+// and only then is it renamed over the target. A full disk or a file-size
+// limit therefore fails the write and keeps the old file as it was, instead of
+// renaming a short or empty file into place. A link at the target is
+// replaced, never followed. Each failure is also written to stderr, so none
+// passes silently in an unattended run.
+class AtomicFile {
+public:
+    explicit AtomicFile(QString path, WriteOptions options = {});
+    ~AtomicFile();   // an uncommitted temporary file is removed
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    bool open();
+    bool write(const char *data, qint64 size);
+    bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
+    // Syncs, closes and renames into place; false (old file kept) on any error
+    // so far or now.
+    bool commit();
+    // Drops the temporary file; the target stays as it was.
+    void cancel();
+    const QString &errorString() const { return m_error; }
+
+private:
+    bool fail(const char *step, int err);
+    void discard();
+
+    QString m_path;
+    WriteOptions m_options;
+    QByteArray m_temp;
+    int m_fd = -1;
+    bool m_failed = false;
+    QString m_error;
+};
+
+// Writes the bytes to path through AtomicFile. On failure returns false,
+// leaves any existing file untouched and puts the reason into *error.
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                  WriteOptions options = {});
 

@@ -12,7 +12,6 @@
 #include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -172,8 +171,8 @@ bool Transfer::download(const QString &url, const QString &localFile)
     if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty())
         return false;
 
-    QSaveFile out(localFile);
-    if (!out.open(QIODevice::WriteOnly))
+    textfile::AtomicFile out(localFile);
+    if (!out.open())
         return false;
 
     QNetworkReply *reply = m_nam->get(makeRequest(url));
@@ -191,7 +190,7 @@ bool Transfer::download(const QString &url, const QString &localFile)
         if (chunk.isEmpty() || failed)
             return;
         received += chunk.size();
-        if (received > kMaxDownloadBytes || out.write(chunk) != chunk.size()) {
+        if (received > kMaxDownloadBytes || !out.write(chunk)) {
             failed = true;
             reply->abort();
         }
@@ -227,7 +226,7 @@ bool Transfer::download(const QString &url, const QString &localFile)
     reply->deleteLater();
 
     if (!ok) {
-        out.cancelWriting();   // the temporary file goes, localFile stays as it was
+        out.cancel();   // the temporary file goes, localFile stays as it was
         return false;
     }
     return out.commit();

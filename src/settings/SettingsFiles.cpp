@@ -72,11 +72,13 @@ void SettingsFiles::SaveConfig()
     if (w.restartPending)
         return;
 
+    // Files are replaced whole or not at all, so a failed write (a full disk)
+    // leaves the previous settings intact: they stay, rather than being
+    // deleted into a first run.
     auto fail = [this] {
         w.imgClock.setEnabled(false);
         if (auto text = configWriteFailureMessage(w.Lingua))
             DialogService::current().MsgBox(*text, MsgButtons::OK);
-        DeleteConfigFiles();
     };
     if (!WritePictureList()) {
         fail();

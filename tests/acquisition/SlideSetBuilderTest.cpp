@@ -196,6 +196,30 @@ TEST_F(Builder, AddressWithoutADotLeavesTheSlotAlone)
     EXPECT_EQ(fileRequests(), 0);
 }
 
+TEST_F(Builder, AddressesWithoutADotRaiseOneMessagePerBuild)
+{
+    // Filler of a cut reply turned into addresses: one modal message a build.
+    constexpr int kAddresses = 12;
+    for (int i = 0; i < kAddresses; ++i)
+        form->listURL[i] = QStringLiteral("http://filler/x%1").arg(i);
+    form->Lingua = 1;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    const std::string first = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
+    EXPECT_EQ(QString::fromStdString(first).count("FORMAT NOT SUPPORTED"), kAddresses - 1);
+    EXPECT_NE(first.find("http://filler/x11"), std::string::npos);
+
+    // The next build may show it once again.
+    form->listURL[0] = QStringLiteral("http://filler/changed");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(fileRequests(), 0);
+}
+
 TEST_F(Builder, SlotsStopAtTheEndOfTheLists)
 {
     for (int i = 0; i < kListLoopEnd; ++i)

@@ -185,4 +185,44 @@ TEST(CollectionsPackageFile, NotAnArchiveWritesNothing)
     EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("out"))).isEmpty());
 }
 
+TEST(CollectionsPackageFile, LinksInTheFolderAreReplacedNotFollowed)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+    QDir().mkpath(folder);
+    QDir().mkpath(outside);
+    const QString victim = outside + QStringLiteral("/victim.dat");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("untouched");
+    }
+    // One link to an existing file, one to a file that does not exist yet.
+    ASSERT_TRUE(QFile::link(victim, folder + QStringLiteral("/LocalCollection.dat")));
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("/planted.xml"), folder + QStringLiteral("/a.xml")));
+
+    const QString package = dir.filePath(QStringLiteral("collections.exe"));
+    {
+        QFile f(package);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(selfExtractingZip({{"LocalCollection.dat", "Collection_009"}, {"a.xml", "<a/>"}}));
+    }
+    const UnpackResult r = unpackCollections(package, folder);
+    EXPECT_EQ(r.written, (QStringList{QStringLiteral("LocalCollection.dat"), QStringLiteral("a.xml")}));
+
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::ReadOnly));
+    EXPECT_EQ(v.readAll(), "untouched");
+    EXPECT_FALSE(QFileInfo::exists(outside + QStringLiteral("/planted.xml")));
+    for (const char *name : {"LocalCollection.dat", "a.xml"}) {
+        const QFileInfo info(folder + u'/' + QLatin1String(name));
+        EXPECT_FALSE(info.isSymLink()) << name;
+        EXPECT_TRUE(info.isFile()) << name;
+    }
+    QFile local(folder + QStringLiteral("/LocalCollection.dat"));
+    ASSERT_TRUE(local.open(QIODevice::ReadOnly));
+    EXPECT_EQ(local.readAll(), "Collection_009");
+}
+
 } // namespace

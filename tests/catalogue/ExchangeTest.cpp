@@ -12,6 +12,7 @@
 #include "settings/ConfigFile.h"
 #include "settings/PictureListFile.h"
 #include "slideshow/ControlBar.h"
+#include "support/FileSizeLimit.h"
 
 using namespace cattest;
 
@@ -422,6 +423,21 @@ TEST_F(ExchangeTest, DownloadsAreFreshAndFailuresKeepTheOldFile)
     // No temporary file left behind.
     EXPECT_EQ(QDir(portable.workDir()).entryList({QStringLiteral("got*")}, QDir::Files),
               QStringList{"got.txt"});
+}
+
+TEST_F(ExchangeTest, DownloadOnAFullDiskFailsAndKeepsTheOldFile)
+{
+    startServer();
+    const QString local = portable.work(QStringLiteral("Cirrolith4_Img.jpg"));
+    portable.write(QStringLiteral("Cirrolith4_Img.jpg"), "old picture");
+    server.putFile(QStringLiteral("f.jpg"), "a new picture, larger than the limit");
+    {
+        filelimit::Scoped full(8);
+        EXPECT_FALSE(platform::DownloadFile(server.root() + QStringLiteral("/f.jpg"), local));
+    }
+    EXPECT_EQ(portable.read(QStringLiteral("Cirrolith4_Img.jpg")), "old picture");
+    EXPECT_EQ(QDir(portable.workDir()).entryList({QStringLiteral("*Img*")}, QDir::Files | QDir::Hidden),
+              QStringList{"Cirrolith4_Img.jpg"});
 }
 
 TEST_F(ExchangeTest, StalledDownloadIsGivenUp)

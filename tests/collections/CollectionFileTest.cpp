@@ -118,3 +118,20 @@ TEST(CollectionRead, RefusesMalformedOversizedAndEntityLadenDocuments)
     big += "</Pad></C>";
     EXPECT_FALSE(readCodes(big));
 }
+
+TEST(CollectionRead, RefusesNestingDeeperThanTheLimit)
+{
+    // `levels` elements deep, with the one PicItem at the bottom; a byte of
+    // the settings code page ("\xE9") keeps the file from being UTF-8.
+    auto nested = [](int levels) {
+        const int wrappers = levels - 2;
+        return QByteArray("<?xml version=\"1.0\"?>") + QByteArray("<n>").repeated(wrappers) +
+               "<PicItem><CodePic>Alps</CodePic><Description>caf\xE9</Description></PicItem>" +
+               QByteArray("</n>").repeated(wrappers);
+    };
+    EXPECT_EQ(readCodes(nested(kMaxNesting)), QStringList{QStringLiteral("Alps")});
+    EXPECT_FALSE(readCodes(nested(kMaxNesting + 1)));
+    // Deep enough to hold the window for seconds if it reached the DOM.
+    EXPECT_FALSE(readCodes(nested(40000)));
+    EXPECT_FALSE(readCodes(QByteArray("<n>").repeated(200000)));
+}

@@ -1,6 +1,7 @@
 #include "collections/CollectionFile.h"
 #include "collections/Collections.h"
 #include "panel/PanelTestKit.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFileInfo>
 
@@ -77,6 +78,28 @@ TEST_F(CollectionsOnPanel, ASecondSaveInTheSameSecondReplacesTheFirst)
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
+TEST_F(CollectionsOnPanel, AFullDiskKeepsTheSavedCollectionAndSaysItWasNotSaved)
+{
+    select({0});
+    panel().SSTCfg_BackUpcnf->click();
+    const QByteArray xml = read(collection(".xml"));
+    const QByteArray copy = read(collection(".dat"));
+    ASSERT_FALSE(xml.isEmpty());
+    ASSERT_FALSE(copy.isEmpty());
+
+    select({4});
+    dialogs.clear();
+    {
+        filelimit::Scoped full(2);
+        panel().SSTCfg_BackUpcnf->click();
+    }
+    EXPECT_EQ(read(collection(".xml")), xml);
+    EXPECT_EQ(read(collection(".dat")), copy);
+    ASSERT_EQ(dialogs.texts().size(), 2);
+    EXPECT_EQ(dialogs.texts()[0], "ERROR WRITING CONFIGURATION FILES!");
+    EXPECT_TRUE(dialogs.texts()[1].startsWith("Collection not saved:")) << dialogs.texts()[1].toStdString();
+}
+
 TEST_F(CollectionsOnPanel, ASavedCollectionLoadsBackOnTopOfTheSelection)
 {
     select({0, 3});
@@ -147,7 +170,9 @@ TEST_F(CollectionsOnPanel, MalformedOrHostileFilesChangeNothing)
         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>\n"
         "<C><PicItem><CodePic>&c;</CodePic></PicItem></C>";
     for (const QByteArray &bytes :
-         {QByteArray("<?xml version=\"1.0\"?><C><PicItem><CodePic>Alps</CodePic></C>"), laughs}) {
+         {QByteArray("<?xml version=\"1.0\"?><C><PicItem><CodePic>Alps</CodePic></C>"), laughs,
+          QByteArray("<n>").repeated(40000) + "<PicItem><CodePic>Alps</CodePic></PicItem>" +
+              QByteArray("</n>").repeated(40000)}) {
         select({2});
         QFile::remove(form->settings.pictureListPath());
         form->settingsChanged = 0;

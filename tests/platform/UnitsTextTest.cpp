@@ -1,8 +1,10 @@
 #include "platform/TextFile.h"
 #include "platform/Units.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -104,4 +106,65 @@ TEST(TextFile, PrivateFilesAreOwnerOnly)
     EXPECT_FALSE(perms & QFileDevice::ReadGroup);
     EXPECT_FALSE(perms & QFileDevice::ReadOther);
     EXPECT_FALSE(perms & QFileDevice::WriteOther);
+}
+
+TEST(TextFile, FullDiskKeepsTheOldFileAndReportsTheFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Cirrolith4_Proxy.dat"));
+    const QByteArray old("\r\n\r\n\r\n\r\n0\r\n");   // 11 bytes
+    ASSERT_TRUE(textfile::writeAtomic(path, old));
+    QString error;
+    {
+        filelimit::Scoped full(4);
+        // Shorter than a buffer's worth, so a buffered writer would accept it
+        // and fail only when flushing.
+        EXPECT_FALSE(textfile::writeAtomic(path, "host\r\n8080\r\nuser\r\npw\r\n1\r\n", &error));
+
+        // Written in pieces, the failure holds through to commit.
+        textfile::AtomicFile file(path);
+        ASSERT_TRUE(file.open());
+        EXPECT_TRUE(file.write("abc"));
+        EXPECT_FALSE(file.write("defgh"));
+        EXPECT_FALSE(file.commit());
+        EXPECT_FALSE(file.errorString().isEmpty());
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(*textfile::readAll(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("Cirrolith4_Proxy.dat")});
+}
+
+TEST(TextFile, ALinkAtTheTargetIsReplacedAndPermissionsKept)
+{
+    QTemporaryDir dir;
+    const QString outside = dir.filePath(QStringLiteral("outside.dat"));
+    ASSERT_TRUE(textfile::writeAtomic(outside, "keep"));
+    const QString path = dir.filePath(QStringLiteral("Cirrolith4_Config.dat"));
+    ASSERT_TRUE(QFile::link(outside, path));
+    ASSERT_TRUE(textfile::writeAtomic(path, "15\r\n"));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(*textfile::readAll(path), "15\r\n");
+    EXPECT_EQ(*textfile::readAll(outside), "keep");
+
+    // Replacing a file keeps its permissions; cancelling leaves no trace.
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, perms));
+    ASSERT_TRUE(textfile::writeAtomic(path, "20\r\n"));
+    // Owner, group and others; the "user" flags depend on who runs the test.
+    EXPECT_EQ(QFile::permissions(path) & 0x7077, perms & 0x7077);
+    {
+        textfile::AtomicFile file(path);
+        ASSERT_TRUE(file.open());
+        EXPECT_TRUE(file.write("30\r\n"));
+        file.cancel();
+        EXPECT_FALSE(file.commit());
+    }
+    {
+        textfile::AtomicFile abandoned(path);
+        ASSERT_TRUE(abandoned.open());
+        EXPECT_TRUE(abandoned.write("40\r\n"));
+    }
+    EXPECT_EQ(*textfile::readAll(path), "20\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }

@@ -1,7 +1,11 @@
 #include "core/FormPicture.h"
+#include "panel/ConnectionFrame.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
+#include "settings/LanguageFiles.h"
+#include "settings/ProxyFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempPortable.h"
 
 #include <QFile>
@@ -133,11 +137,13 @@ TEST_F(Settings, SelectionIsWrittenWithIdsAndRecorded)
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), QByteArray("\r\n\r\n"));
 }
 
-TEST_F(Settings, FailedWriteLeavesNoSettingsBehind)
+TEST_F(Settings, FailedWriteKeepsTheSettingsAndSaysSo)
 {
     portable.write("Cirrolith4_Language.dat", " 1");
     portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
     portable.write("Cirrolith4_MyTown.dat", "Aosta\r\n");
+    const QByteArray list = portable.read("Cirrolith4_Picture_List.dat");
+    ASSERT_FALSE(list.isEmpty());
     // A folder where the configuration file should go makes the write fail.
     QFile::remove(portable.work("Cirrolith4_Config.dat"));
     ASSERT_TRUE(QDir().mkdir(portable.work("Cirrolith4_Config.dat")));
@@ -147,10 +153,48 @@ TEST_F(Settings, FailedWriteLeavesNoSettingsBehind)
     EXPECT_EQ(dialogs.texts(), QStringList{QString::fromUtf8("ERREUR D'ÉCRITURE SUR LES FICHIERS DE CONFIGURATION!")});
     EXPECT_EQ(dialogs.shown()[0].title, platform::DialogService::defaultTitle());
     EXPECT_FALSE(form->imgClock.Enabled());
-    EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
-    EXPECT_FALSE(portable.exists("Cirrolith4_Language.dat"));
-    EXPECT_FALSE(portable.exists("Cirrolith4_Proxy.dat"));
-    EXPECT_TRUE(portable.exists("Cirrolith4_MyTown.dat"));
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), " 1");
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), "\r\n\r\n\r\n\r\n0\r\n");
+    EXPECT_EQ(portable.read("Cirrolith4_MyTown.dat"), "Aosta\r\n");
+}
+
+TEST_F(Settings, FullDiskKeepsEveryFileByteForByte)
+{
+    const QByteArray proxy("\r\n\r\n\r\n\r\n0\r\n");
+    portable.write("Cirrolith4_Proxy.dat", proxy);
+    portable.write("Cirrolith4_Proxy.bak", proxy);
+    portable.write("Cirrolith4_Language.dat", " 1");
+    form->settings.SaveConfig();
+    const QByteArray config = portable.read("Cirrolith4_Config.dat");
+    const QByteArray list = portable.read("Cirrolith4_Picture_List.dat");
+    ASSERT_FALSE(config.isEmpty());
+    ASSERT_FALSE(list.isEmpty());
+    dialogs.clear();
+
+    form->imgClock.setEnabled(true);
+    form->SSTCfg->SSTCfg_timeDwLoad->setText(QStringLiteral("30"));
+    form->Frame_Select_Connection->Proxy_Address->setText(QStringLiteral("proxy.example:3128"));
+    form->Proxy_Enabled = true;
+    form->Lingua = 2;
+    {
+        filelimit::Scoped full(1);
+        form->settings.SaveConfig();
+        form->proxyFiles->ApplyProxySettings();
+        form->languageFiles->WriteLanguageFile();
+    }
+    // Only the configuration save has a message of its own; the others go to
+    // stderr from the writer.
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{QStringLiteral("ERRORE DURANTE LA SCRITTURA DEL FILE DI CONFIGURAZIONE!")});
+    EXPECT_FALSE(form->imgClock.Enabled());
+    EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), config);
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), list);
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), proxy);
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.bak"), proxy);
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), " 1");
+    const QStringList leftovers =
+        QDir(portable.workDir()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files);
+    EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(u' ').toStdString();
 }
 
 TEST_F(Settings, ResetDeletesTheFourFilesEvenReadOnlyAndBlocksSaving)
