@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -426,6 +427,7 @@ int main(int argc, char **argv)
     if (listenFd >= 0)
         ::listen(listenFd, kListenBacklog);
 
+    std::atomic<bool> listenReturned{false};
     std::thread signalThread([&] {
         int sig = 0;
         sigwait(&sigs, &sig);
@@ -434,13 +436,19 @@ int main(int argc, char **argv)
             stopping = true;
         }
         stopCv.notify_all();
-        svr.stop();
+        // A signal that comes before the server has started listening finds
+        // nothing to stop: keep asking until the listen loop has returned.
+        while (!listenReturned) {
+            svr.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     });
 
     log.line("catalogue " + opt.catalogue + ": " + std::to_string(catalogue->entries.size()) + " entries; web root " +
              (opt.webroot.empty() ? std::string("none") : opt.webroot));
     std::cout << "listening on " << opt.host << ":" << port << std::endl;
     svr.listen_after_bind();
+    listenReturned = true;
 
     // Stopped by something other than a signal: release the signal thread.
     if (!stopping)

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 namespace {
 FormPicture *g_form = nullptr;
 
@@ -18,6 +20,9 @@ void quitOnSignal()
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit must fail a write (which keeps the old file), not
+    // kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through

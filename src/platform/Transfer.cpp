@@ -167,83 +167,42 @@ bool Transfer::download(const QString &url, const QString &localFile)
 {
     if (!QCoreApplication::instance())
         return false;
-    const QUrl address(url, QUrl::TolerantMode);
-    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty())
-        return false;
-
-    textfile::AtomicFile out(localFile);
-    if (!out.open())
-        return false;
-
-    QNetworkReply *reply = m_nam->get(makeRequest(url));
+    auto outcome = std::make_shared<std::optional<bool>>();
     QEventLoop loop;
-    QTimer stall;
-    stall.setSingleShot(true);
-    stall.setInterval(Clock::toReal(kDownloadStallMs));
-    QTimer quitWatch;
-    quitWatch.setInterval(100);
-    bool failed = false;
-    qint64 received = 0;
-
-    auto take = [&] {
-        const QByteArray chunk = reply->readAll();
-        if (chunk.isEmpty() || failed)
-            return;
-        received += chunk.size();
-        if (received > kMaxDownloadBytes || !out.write(chunk)) {
-            failed = true;
-            reply->abort();
-        }
-    };
-    auto giveUp = [&] {
-        failed = true;
-        reply->abort();
-    };
-    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        take();
-        stall.start();
+    QPointer<QEventLoop> waiting(&loop);
+    startDownload(url, localFile, [outcome, waiting](bool ok) {
+        *outcome = ok;
+        if (waiting)
+            waiting->quit();
     });
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(&stall, &QTimer::timeout, &loop, giveUp);
-    connect(&quitWatch, &QTimer::timeout, &loop, [&] {
-        if (EventPump::quitRequested())
-            giveUp();
-    });
-
-    stall.start();
-    quitWatch.start();
-    if (!reply->isFinished())
+    // The download ends itself on a stall or when the program quits. Once the
+    // program is ending, every event loop returns at once, so the wait does
+    // not go on either: the transfer is then dropped with its temporary file.
+    while (!outcome->has_value() && !EventPump::quitRequested())
         loop.exec();
-    stall.stop();
-    quitWatch.stop();
-    take();
-
-    bool ok = !failed && reply->error() == QNetworkReply::NoError;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (ok && status.isValid())
-        ok = status.toInt() >= 200 && status.toInt() < 300;
-    reply->disconnect();
-    reply->deleteLater();
-
-    if (!ok) {
-        out.cancel();   // the temporary file goes, localFile stays as it was
-        return false;
-    }
-    return out.commit();
+    return outcome->value_or(false);
 }
 
 void Transfer::downloadInBackground(const QString &url, const QString &localFile,
                                     DownloadDone done)
 {
+    startDownload(url, localFile, std::move(done));
+}
+
+void Transfer::startDownload(const QString &url, const QString &localFile, DownloadDone done)
+{
     const QUrl address(url, QUrl::TolerantMode);
-    auto out = std::make_shared<QSaveFile>(localFile);
-    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty() ||
-        !out->open(QIODevice::WriteOnly)) {
+    // The temporary file is made when the first bytes arrive, so a download
+    // that never gets any leaves nothing behind while it waits.
+    auto out = std::make_shared<textfile::AtomicFile>(localFile);
+    auto opened = std::make_shared<bool>(false);
+    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty()) {
         QTimer::singleShot(0, this, [done] { done(false); });
         return;
     }
     QNetworkReply *reply = m_nam->get(makeRequest(url));
-    // Same limits as the waiting download: a stall, the size cap, quitting.
+    // Given up when nothing arrives for kDownloadStallMs, above
+    // kMaxDownloadBytes, or when the program quits.
     auto *stall = new QTimer(reply);
     stall->setSingleShot(true);
     stall->setInterval(Clock::toReal(kDownloadStallMs));
@@ -252,12 +211,14 @@ void Transfer::downloadInBackground(const QString &url, const QString &localFile
     auto failed = std::make_shared<bool>(false);
     auto received = std::make_shared<qint64>(0);
 
-    auto take = [reply, out, failed, received] {
+    auto take = [reply, out, opened, failed, received] {
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty() || *failed)
             return;
         *received += chunk.size();
-        if (*received > kMaxDownloadBytes || out->write(chunk) != chunk.size()) {
+        if (!*opened)
+            *opened = out->open();
+        if (!*opened || *received > kMaxDownloadBytes || !out->write(chunk)) {
             *failed = true;
             reply->abort();
         }
@@ -275,7 +236,7 @@ void Transfer::downloadInBackground(const QString &url, const QString &localFile
         if (EventPump::quitRequested())
             giveUp();
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, out, failed, take, done] {
+    connect(reply, &QNetworkReply::finished, this, [reply, out, opened, failed, take, done] {
         take();
         bool ok = !*failed && reply->error() == QNetworkReply::NoError;
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -283,10 +244,12 @@ void Transfer::downloadInBackground(const QString &url, const QString &localFile
             ok = status.toInt() >= 200 && status.toInt() < 300;
         reply->disconnect();
         reply->deleteLater();
+        if (ok && !*opened)   // an empty body is an empty file
+            ok = *opened = out->open();
         if (ok)
             ok = out->commit();
         else
-            out->cancelWriting();
+            out->cancel();   // the temporary file goes, localFile stays as it was
         done(ok);
     });
     stall->start();

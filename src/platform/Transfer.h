@@ -81,6 +81,7 @@ public:
 private:
     explicit Transfer(QObject *parent = nullptr);
     QNetworkRequest makeRequest(const QString &url) const;
+    void startDownload(const QString &url, const QString &localFile, DownloadDone done);
     void finishRequest();
 
     QNetworkAccessManager *m_nam;
