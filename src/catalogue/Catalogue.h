@@ -48,6 +48,7 @@ public:
 
 private:
     bool giveUpWaiting() const;
+    void connectionTick();
     void takeVersionFile(const QString &versionFile);
     void showWaitingBar();
     void showReadyBar();
