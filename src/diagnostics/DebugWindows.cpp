@@ -188,7 +188,7 @@ DisplayDebug2::DisplayDebug2(QWidget *owner) : QWidget(owner, Qt::Window)
     move(60, 120);
 
     QFont cardFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    cardFont.setPointSizeF(7);
+    cardFont.setPixelSize(10);
     for (int i = 0; i < diagnostics::kViewerLists; ++i) {
         auto *card = new DebugLabel(QStringLiteral("ListData_txt"), this);
         card->setProperty("Index", i);
@@ -196,7 +196,7 @@ DisplayDebug2::DisplayDebug2(QWidget *owner) : QWidget(owner, Qt::Window)
         card->Move(place.left, place.top, place.width, place.height);
         card->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         card->setFont(cardFont);
-        card->setMargin(3);
+        card->setMargin(1);
         card->setStyleSheet(QStringLiteral("background: #fbfbf4; color: #111; border: 1px solid #556;"));
         card->setCaption(diagnostics::viewerListName(i));
         ListData_txt[i] = card;
