@@ -11,7 +11,7 @@ PACKAGES := cmake ninja-build g++ make pkg-config \
             libcpp-httplib-dev libarchive-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libgif-dev gifsicle tinyproxy xvfb xauth \
-            clang libclang-rt-14-dev fonts-dejavu-core
+            clang libclang-rt-14-dev fonts-dejavu-core xdg-utils
 
 .PHONY: all deps configure build test demo bench clean
 

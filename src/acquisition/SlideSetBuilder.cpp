@@ -6,6 +6,8 @@
 #include "anigif/ucAniGIF.h"
 #include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
+#include "diagnostics/DebugWindows.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
@@ -191,20 +193,34 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     const long gdiplus = modGDIPlusResize::StartGdiPlus();                    // 1
     bool result = true;
     bool changed = false;
+    // In debug mode the status window follows the build.
+    DisplayDebug *debug = w.debugMode == 1 ? &w.diagnostics->debugWindow() : nullptr;
+    const auto listLine = [debug](const QString &line) {
+        debug->labelLst->appendCaption(line + QStringLiteral("\r\n"));
+        debug->raise();
+    };
 
     if (mode != 1) {
         CatalogueList<QString> newSet;
         if (mode == 2) {                                                       // 3
             changed = true;
             newSet = acquisition::setFromCatalogue(w.listURL);
-            for (int i = 0; i < kListSize && !w.listURL[i].isEmpty(); ++i)
+            for (int i = 0; i < kListSize && !w.listURL[i].isEmpty(); ++i) {
                 w.listOLDImageSELECTED[i] = w.listURL[i];
+                if (debug)
+                    listLine(w.listURL[i]);
+            }
         } else {                                                               // 4
             auto *list = w.SSTCfg->Tabella_Mappe_Selezionate;
             std::vector<int> rows;
             for (int i = 0; i < list->count(); ++i)
                 if (list->item(i)->isSelected())
                     rows.push_back(i);
+            if (debug) {
+                debug->labelLst->setCaption(QString());
+                for (int row : rows)
+                    listLine(list->item(row)->text());
+            }
             if (rows.empty()) {
                 if (auto text = acquisition::nothingSelectedMessage(w.Lingua))
                     DialogService::current().MsgBox(*text, MsgButtons::OK);
@@ -226,6 +242,12 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
         const double seconds = std::round(slideshow::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text()));
         w.imgClockInterval = slideshow::slideIntervalMs(seconds);
         w.imgClock.setInterval(w.imgClockInterval);
+        if (debug) {
+            debug->labelLst->setEnabled(false);
+            debug->ImgTimerValue->setText(QString::number(w.imgClock.Interval()));
+            debug->labelLst->show();
+            debug->raise();
+        }
 
         for (int i = 0; i < kListLoopEnd; ++i)                                 // 6
             w.listImageSELECTED[i] = newSet[i];

@@ -6,6 +6,7 @@
 #include "catalogue/VersionFile.h"
 #include "core/CatalogueAddress.h"
 #include "core/FormPicture.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
@@ -77,6 +78,8 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
         EventPump::Sleep(kReplyPollMs);
         EventPump::DoEvents();
     }
+    if (w.debugMode == 1)
+        w.diagnostics->ShowReplyArrived();
     // A request started while this one waited took its place: the reply
     // stored is not this request's.
     if (m_replyTicket != ticket || m_replyFailed)
@@ -146,6 +149,12 @@ void Catalogue::SyncCatalogue(int mode)
 }
 
 void Catalogue::generalClock_Timer()
+{
+    connectionTick();
+    w.diagnostics->RefreshDebugDump();
+}
+
+void Catalogue::connectionTick()
 {
     ShowConnectionState();
     if (w.probeState >= 2)

@@ -51,6 +51,7 @@ public:
 
 private:
     bool giveUpWaiting() const;
+    void connectionTick();
     void takeVersionFile(const QString &versionFile);
     void showReadyBar();
 

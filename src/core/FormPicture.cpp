@@ -6,6 +6,8 @@
 #include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
 #include "collections/Collections.h"
+#include "diagnostics/Diagnostics.h"
+#include "panel/HelpActions.h"
 #include "panel/PanelActions.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/LanguageFrame.h"
@@ -101,6 +103,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
     panel = std::make_unique<PanelActions>(*this);
     collections = std::make_unique<Collections>(*this);
+    help = std::make_unique<HelpActions>(*this);
+    diagnostics = std::make_unique<Diagnostics>(*this);
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
         QPalette pal = label->palette();
@@ -205,7 +209,8 @@ bool FormPicture::Form_Load()
         browserSilent = false;
 
     LoadStartupConfiguration();                                                // 19
-    // 20: the diagnostic window comes with the diagnostics subsystem.
+    if (debugMode == 1)                                                        // 20
+        diagnostics->LoadAndShow();
 
     settingsChanged = 0;                                                       // 21
     clockStatus = 0;
@@ -371,6 +376,7 @@ void FormPicture::releaseTimers()
 {
     for (platform::VbTimer *t : timers())
         t->setHeld(false);
+    diagnostics->releaseTimers();
 }
 
 void FormPicture::paintEvent(QPaintEvent *event)

@@ -27,6 +27,8 @@ class TownFiles;
 class ConnectionFrame;
 class LanguageFrame;
 class TownFrame;
+class HelpActions;
+class Diagnostics;
 
 // How the process was started.
 struct StartOptions {
@@ -88,6 +90,8 @@ public:
     std::unique_ptr<TownFiles> townFiles;
     std::unique_ptr<PanelActions> panel;         // what clicks on the panel do
     std::unique_ptr<Collections> collections;    // collection files saved and loaded from the panel
+    std::unique_ptr<HelpActions> help;           // help page, remote assistance, About
+    std::unique_ptr<Diagnostics> diagnostics;    // the diagnostic windows
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;

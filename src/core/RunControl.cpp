@@ -2,6 +2,8 @@
 
 #include "acquisition/SlideSetBuilder.h"
 #include "core/FormPicture.h"
+#include "diagnostics/DebugWindows.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
 #include "settings/TownFiles.h"
 #include "platform/DialogService.h"
@@ -56,6 +58,7 @@ RunControl::RunControl(FormPicture &form) : w(form)
 void RunControl::panControl_Timer()
 {
     ++w.panTickCount;                                                          // 1
+    w.diagnostics->debugWindow().DisplaypanControl_Timer->setText(QString::number(w.panTickCount));
     w.timerflag->setText(QString::number(w.flagCmdButton));
     if (w.clockStatus != 0)                                                    // 2
         return;
@@ -94,6 +97,8 @@ void RunControl::panControl_Timer()
         panel.SSTCfg_ExitProgram_BW->setEnabled(true);
         w.settings.SaveConfig();   // does nothing after a reset
         w.ExitToProgram = true;
+        if (w.debugMode == 1)
+            w.diagnostics->Unload();
         closeWindow();
         if (w.restartPending)
             restartProgram();
@@ -126,6 +131,8 @@ void RunControl::btTermina_Click()
 {
     w.ExitToProgram = true;
     w.generalClock.setEnabled(false);
+    if (w.debugMode == 1)
+        w.diagnostics->Unload();
     closeWindow();
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueProtocol.h"
 #include "core/FormPicture.h"
+#include "diagnostics/Diagnostics.h"
 #include "language/Language.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
@@ -135,7 +136,7 @@ void PanelActions::SSTCfg_cmdConferma_Click()
         bar.btHelp->setVisible(bar.btSetup->Visible());
         w.webLoading = 0;
     }
-    // 11: the debug dump comes with the diagnostic windows.
+    w.diagnostics->RefreshDebugDump();                                         // 11
 }
 
 void PanelActions::Tabella_Mappe_Selezionate_MouseDown() { w.settingsChanged = 1; }

@@ -2,6 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
+#include "diagnostics/DebugWindows.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/ConnectionFrame.h"
 #include "platform/TextFile.h"
 #include "platform/Transfer.h"
@@ -132,9 +134,22 @@ void ProxyFiles::ApplyProxySettings()
     } else {
         transfer.clearProxy();
     }
+    showInDiagnostics(transfer.proxy());
     w.Wait_Type_Connection = true;
     WriteProxyFile();
     WriteProxyBackup();
+}
+
+void ProxyFiles::showInDiagnostics(const QNetworkProxy &proxy)
+{
+    if (!w.diagnostics)
+        return;
+    DisplayDebug &d = w.diagnostics->debugWindow();
+    const bool used = !proxy.hostName().isEmpty();
+    d.Proxy_Address->setText(proxy.hostName());
+    d.Proxy_Port->setText(used ? QString::number(proxy.port()) : QString());
+    d.Proxy_Username->setText(proxy.user());
+    d.Proxy_Password->setText(proxy.password());
 }
 
 void ProxyFiles::LoadProxySettings()

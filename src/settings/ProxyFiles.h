@@ -7,6 +7,7 @@
 #include <optional>
 
 class FormPicture;
+class QNetworkProxy;
 
 // "Cirrolith4_Proxy.dat" and its backup "Cirrolith4_Proxy.bak": address,
 // port, user name, scrambled password and "1" (proxy) or "0" (direct), one per
@@ -68,6 +69,8 @@ private:
     void readInto(const QString &path);
     void writeTo(const QString &path);
     ProxyFields current() const;
+    // The request control's proxy as it holds it, for the status window.
+    void showInDiagnostics(const QNetworkProxy &proxy);
 
     FormPicture &w;
 };

@@ -1,6 +1,7 @@
 #include "settings/SettingsFiles.h"
 
 #include "core/FormPicture.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
@@ -171,13 +172,13 @@ void SettingsFiles::RecordSelection(bool reset, int value)
         w.whoWeAre->setText(w.weAre + w.Aggiornare + w.LastUpdate);
         w.selectionCount = 0;
         std::fill(w.listIdCopyright.begin(), w.listIdCopyright.begin() + kListLoopEnd, 0);
-        return;
-    }
-    // The record holds at most one entry per list slot; later ones are dropped.
-    if (w.selectionCount >= 0 && w.selectionCount < kListSize) {
+    } else if (w.selectionCount >= 0 && w.selectionCount < kListSize) {
+        // The record holds at most one entry per list slot; later ones are dropped.
         w.listIdCopyright[w.selectionCount] = static_cast<std::int16_t>(value);
         ++w.selectionCount;
     }
+    if (w.diagnostics)
+        w.diagnostics->RefreshDebugDump();
 }
 
 void SettingsFiles::DeleteConfigFiles()

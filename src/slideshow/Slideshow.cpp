@@ -6,6 +6,8 @@
 #include "anigif/ucAniGIF.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
+#include "diagnostics/DebugWindows.h"
+#include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/Screen.h"
@@ -374,6 +376,7 @@ void Slideshow::imgClock_Timer()
     if (p == 0)                                                              // 10
         w.cntAniGif = 1;
     ShowSlide(w.listIMAGE[p]);                                               // 9
+    w.diagnostics->debugWindow().url_attuale->setCaption(w.listURL[p]);
 
     runTimingAndCredit(p);                                                   // 11
 

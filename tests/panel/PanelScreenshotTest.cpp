@@ -3,6 +3,9 @@
 // paints its pictures and that no caption is cut off.
 #include "language/Language.h"
 #include "panel/PanelTestKit.h"
+#include "panel/ConnectionFrame.h"
+#include "panel/LanguageFrame.h"
+#include "panel/TownFrame.h"
 
 #include <QApplication>
 #include <QImage>
@@ -78,5 +81,28 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
                 }
             }
         }
+    }
+}
+
+// The questions of a first run, for the user guide: each frame paints its
+// options.
+TEST_F(Screenshots, FirstRunQuestions)
+{
+    panel().hide();
+    const struct {
+        QWidget *frame;
+        const char *file;
+    } frames[] = {{form->Frame_Select_Language, "first_language"},
+                  {form->Frame_Select_Connection, "first_connection"},
+                  {form->FormYourTown, "first_town"}};
+    for (const auto &f : frames) {
+        f.frame->move(40, 40);
+        f.frame->show();
+        f.frame->raise();
+        QApplication::processEvents();
+        const QImage shot = f.frame->grab().toImage();
+        EXPECT_GT(colourCount(shot), 8) << f.file;
+        EXPECT_TRUE(shot.save(QStringLiteral("%1/%2.png").arg(outDir, QLatin1String(f.file))));
+        f.frame->hide();
     }
 }

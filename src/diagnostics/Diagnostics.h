@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class FormPicture;
+class DisplayDebug;
+class DisplayDebug2;
+
+// The two diagnostic windows and their handlers. The status window exists in
+// every run (several parts of the program write into it), shown only in
+// debug mode; the list viewer comes up from the bar's help button in debug
+// mode. Both are created on first access, hidden.
+class Diagnostics {
+public:
+    explicit Diagnostics(FormPicture &form);
+    ~Diagnostics();
+
+    DisplayDebug &debugWindow();
+    bool debugWindowExists() const { return !m_debug.isNull(); }
+    DisplayDebug2 &listViewer();
+    bool listViewerExists() const { return !m_viewer.isNull(); }
+
+    // Start-up in debug mode: the status window shown and in front.
+    void LoadAndShow();
+    // Destroys the status window (stop and quit in debug mode).
+    void Unload();
+    // Its timer is held, like the main window's, until the main window is on
+    // screen.
+    void releaseTimers();
+
+    // Writes the list dump when the window's Aggiorna box is ticked.
+    void RefreshDebugDump();
+    // After a catalogue reply in debug mode: the note box repainted and the
+    // window in front (a hidden window stays hidden).
+    void ShowReplyArrived();
+
+    void btHelp_Click();
+
+    void dbDisplay_Timer();
+    void dbSetDwload_Click();
+    void FlagflagCmdButton_Click();
+    void ViewClockStatus_Click();
+    void RunCalcolaSchermo_Click();
+    void Delete_Help_box_Click();
+    void Text1_DblClick();
+    void Command_Nascondi_Click();
+    void ListData_txt_Click(int index);
+
+private:
+    void wire(DisplayDebug &d);
+
+    FormPicture &w;
+    QPointer<DisplayDebug> m_debug;
+    QPointer<DisplayDebug2> m_viewer;
+    bool m_timersReleased = false;
+    QObject m_connections;
+};

@@ -1,0 +1,151 @@
+#include "panel/HelpActions.h"
+
+#include "catalogue/Catalogue.h"
+#include "core/FormPicture.h"
+#include "panel/SetupPanel.h"
+#include "platform/Clock.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "shell/mShellExecute.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+using platform::ClickLabel;
+using platform::DialogService;
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+namespace {
+
+constexpr int kHelpWindowStyle = 10;
+
+} // namespace
+
+HelpActions::HelpActions(FormPicture &form) : w(form)
+{
+    SetupPanel &p = *w.SSTCfg;
+    // The captions forward their clicks to these icons.
+    auto on = [this](ClickLabel *icon, auto handler) {
+        QObject::connect(icon, &ClickLabel::clicked, &m_connections, handler);
+    };
+    on(p.helpTime, [this] { helpTime_Click(); });
+    on(p.helpImg, [this] { helpImg_Click(); });
+    on(p.helpEsegui, [this] { helpEsegui_Click(); });
+    on(p.RunTeamViewer, [this] { RunTeamViewer_Click(); });
+    on(p.nwxStatusBar, [this] { nwxStatusBar_Click(); });
+}
+
+QString HelpActions::onlineHelpAddress() const
+{
+    return w.catalogue->webRoot() + QLatin1String(kHelpPagePath);
+}
+
+void HelpActions::OpenOnlineHelp()
+{
+    if (w.ExitToProgram || platform::EventPump::quitRequested())
+        return;
+    // The launch waits a moment for the opener with events processed: a
+    // click arriving meanwhile, or the second half of a double click, is the
+    // same request.
+    if (m_opening)
+        return;
+    if (m_lastOpen.isValid() && m_lastOpen.elapsed() < platform::Clock::toReal(kRepeatMs))
+        return;
+    m_opening = true;
+    m_lastOpen.start();
+    ShellExecuteFile(onlineHelpAddress(), kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
+    m_opening = false;
+}
+
+void HelpActions::helpTime_Click()
+{
+    SetupPanel &p = *w.SSTCfg;
+    for (auto *field : {p.txtDisplay, p.txtDisplay2, p.SSTCfg_timeDwLoad, p.SSTCfg_timeRefresh})
+        field->setBackColor(SetupPanel::kLightBlue);
+    OpenOnlineHelp();
+}
+
+void HelpActions::helpImg_Click() { OpenOnlineHelp(); }
+
+void HelpActions::helpEsegui_Click() { OpenOnlineHelp(); }
+
+QString HelpActions::portableLauncherPath() const
+{
+    // Three levels above the portable folder, which start-up made current.
+    return QDir::cleanPath(w.PortablesPath +
+                           QStringLiteral("/../../../TeamViewerPortable/TeamViewerPortable.exe"));
+}
+
+QString HelpActions::remoteHelpProgram() const
+{
+    return w.appPath + (w.Lingua == LinguaItalian ? QStringLiteral("/TeamViewer.exe")
+                                                  : QStringLiteral("/TeamViewerEng.exe"));
+}
+
+QString HelpActions::remoteHelpExplanation(int lingua)
+{
+    const char *const english[] = {
+        "You are incoming to run TeamViewer, a Remote Control software.",
+        "It is freeware fon no profit use. ",
+        "You have to be connected by phone with our operator that ",
+        "try to hel you for Cirrolith configuration, and under your authorization,",
+        "try to remote control your computer."};
+    const char *const italian[] = {
+        "Stai per lanciare il software di assistenza Remota TeamViewer",
+        "Il software \xC3\xA8 freeware per usi non professionali ",
+        "E' necessario essere in collegamento telefonico con un operatore che ",
+        "provveder\xC3\xA0 ad aiutarti a configurare Cirrolith e su tua autorizzazione,",
+        "prender\xC3\xA0 il controllo remoto del tuo computer."};
+    QStringList lines;
+    for (const char *line : (lingua == LinguaItalian ? italian : english))
+        lines << QString::fromUtf8(line);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString HelpActions::aboutText()
+{
+    return QStringLiteral("Cirrolith version") + QStringLiteral("5.5.5") + QStringLiteral("PORTABLE");
+}
+
+void HelpActions::RunTeamViewer_Click()
+{
+    if (QFile::exists(portableLauncherPath())) {
+        StartRemoteHelp();
+        return;
+    }
+    DialogService::current().MsgBox(QStringLiteral("TeamViewer portable not found , please install it and retry"),
+                                    MsgButtons::OK);
+}
+
+void HelpActions::StartRemoteHelp()
+{
+    const bool italian = w.Lingua == LinguaItalian;
+    const QString program = remoteHelpProgram();
+    DialogService::current().MsgBox(remoteHelpExplanation(w.Lingua), MsgButtons::OK);
+    if (w.ExitToProgram || platform::EventPump::quitRequested())
+        return;
+
+    // The program is not waited for and its process is not kept.
+    const QString shown = QDir::toNativeSeparators(program);
+    if (!QFileInfo(program).isFile()) {
+        DialogService::current().MsgBox(
+            (italian ? QStringLiteral("Programma di assistenza remota non trovato:\r\n")
+                     : QStringLiteral("Remote help program not found:\r\n")) + shown,
+            MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    if (!QProcess::startDetached(program, {}, w.appPath)) {
+        DialogService::current().MsgBox(
+            (italian ? QStringLiteral("Impossibile avviare il programma di assistenza remota:\r\n")
+                     : QStringLiteral("The remote help program could not be started:\r\n")) + shown,
+            MsgButtons::OK, MsgIcon::Exclamation);
+    }
+}
+
+void HelpActions::nwxStatusBar_Click()
+{
+    DialogService::current().MsgBox(aboutText(), MsgButtons::OK);
+}
