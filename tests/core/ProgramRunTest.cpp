@@ -15,20 +15,6 @@ namespace {
 const QByteArray kDefaultConfig("15\r\n4\r\nFull_Screen\r\n\r\n\r\n");
 const QByteArray kDefaultList("0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
-    }
-}
-
 class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override

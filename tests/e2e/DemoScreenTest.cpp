@@ -67,13 +67,7 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
         << server.stderrText();
 
     TempPortable portable;
-    portable.write("Cirrolith4_Language.dat", " 1");
-    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
-    portable.write("Cirrolith4_MyTown.dat",
-                   "Courmayeur\r\nNew+York\r\nny\r\nus\r\nNaples\r\nItaly\r\nOPTION1\r\nOPTION2\r\n"
-                   "OPTION3\r\nOPTION4\r\nOPTION5\r\nOPTION6\r\nOPTION7\r\nOPTION8\r\nF\r\n \r\n \r\n \r\n");
-    portable.write("Cirrolith4_Config.dat", "15\r\n2\r\nFull_Screen\r\n\r\n\r\n");
-    portable.write("Cirrolith4_Picture_List.dat", "0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
+    portable.writeSecondStart();
 
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs scope(&dialogs);

@@ -35,20 +35,6 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
-    }
-}
-
 bool waitFor(const std::function<bool()> &done, int ms)
 {
     QDeadlineTimer deadline(ms);
@@ -97,14 +83,7 @@ protected:
         ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
         const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
         copyTree(build + "/portable/App", portable.root() + "/App");
-        // A second start: no first-run questions stand in the way.
-        portable.write("Cirrolith4_Language.dat", " 1");
-        portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
-        portable.write("Cirrolith4_MyTown.dat",
-                       "Courmayeur\r\nNew+York\r\nny\r\nus\r\nNaples\r\nItaly\r\nOPTION1\r\nOPTION2\r\n"
-                       "OPTION3\r\nOPTION4\r\nOPTION5\r\nOPTION6\r\nOPTION7\r\nOPTION8\r\nF\r\n \r\n \r\n \r\n");
-        portable.write("Cirrolith4_Config.dat", "15\r\n2\r\nFull_Screen\r\n\r\n\r\n");
-        portable.write("Cirrolith4_Picture_List.dat", "0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
+        portable.writeSecondStart();
         for (const char *name : {"Cirrolith4_Language.dat", "Cirrolith4_Proxy.dat", "Cirrolith4_MyTown.dat",
                                  "Cirrolith4_Config.dat", "Cirrolith4_Picture_List.dat"})
             before[name] = portable.read(name);

@@ -12,24 +12,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
-    }
-}
-
-} // namespace
-
 TEST(FullDiskRun, StartUpKeepsTheProxyFileAndReportsTheFailedWrite)
 {
     const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");

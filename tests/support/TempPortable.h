@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -33,6 +34,37 @@ public:
     }
     bool exists(const QString &name) const { return QFile::exists(work(name)); }
 
+    // The settings of a second start (English, a direct connection, a home
+    // town, a 2 s slide timer, the default selection): no first-run question
+    // stands in the way.
+    void writeSecondStart() const
+    {
+        write(QStringLiteral("Cirrolith4_Language.dat"), " 1");
+        write(QStringLiteral("Cirrolith4_Proxy.dat"), "\r\n\r\n\r\n\r\n0\r\n");
+        write(QStringLiteral("Cirrolith4_MyTown.dat"),
+              "Courmayeur\r\nNew+York\r\nny\r\nus\r\nNaples\r\nItaly\r\nOPTION1\r\nOPTION2\r\n"
+              "OPTION3\r\nOPTION4\r\nOPTION5\r\nOPTION6\r\nOPTION7\r\nOPTION8\r\nF\r\n \r\n \r\n \r\n");
+        write(QStringLiteral("Cirrolith4_Config.dat"), "15\r\n2\r\nFull_Screen\r\n\r\n\r\n");
+        write(QStringLiteral("Cirrolith4_Picture_List.dat"),
+              "0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
+    }
+
 private:
     QTemporaryDir m_dir;
 };
+
+// Copies a folder tree, e.g. the built portable installation into a
+// TempPortable, so a test runs the real program from a folder of its own.
+inline void copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(path, target);
+    }
+}
