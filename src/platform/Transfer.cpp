@@ -212,6 +212,8 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
     auto received = std::make_shared<qint64>(0);
 
     auto take = [reply, out, opened, failed, received] {
+        if (!reply->isOpen())   // aborted: nothing more to read
+            return;
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty() || *failed)
             return;
