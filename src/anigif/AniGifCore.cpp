@@ -128,8 +128,12 @@ void AniGifCore::decodeFrame(const std::uint8_t *data, std::size_t size, int f, 
     gatherSubBlocks(p + at, avail - at, s.in);
 
     const std::size_t pixels = std::size_t(fi.width) * fi.height;
-    if (s.out.size() < pixels + kLzwOutputSlack) s.out.assign(pixels + kLzwOutputSlack, 0);
-    const std::size_t got = lzwDecode(s.in.data(), s.in.size(), minCodeSize, s.out.data(), pixels);
+    if (s.outSize < pixels + kLzwOutputSlack) {
+        s.out.reset();
+        s.out.reset(new std::uint8_t[pixels + kLzwOutputSlack]);
+        s.outSize = pixels + kLzwOutputSlack;
+    }
+    const std::size_t got = lzwDecode(s.in.data(), s.in.size(), minCodeSize, s.out.get(), pixels);
 
     const bool interlaced = packed & 0x40;
     if (interlaced) interlacedRows(fi.height, s.rows);
@@ -139,7 +143,7 @@ void AniGifCore::decodeFrame(const std::uint8_t *data, std::size_t size, int f, 
         const std::size_t count = r < fullRows ? std::size_t(fi.width) : rest;
         if (count == 0) break;
         const int y = interlaced ? s.rows[r] : int(r);
-        std::memcpy(base + stride * y + fi.stripColumn, s.out.data() + r * fi.width, count);
+        std::memcpy(base + stride * y + fi.stripColumn, s.out.get() + r * fi.width, count);
     }
 }
 

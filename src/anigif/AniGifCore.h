@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -100,7 +101,9 @@ private:
     // What one decoding thread works with: the joined LZW data, the decoded pixels
     // (plus the decoder's slack) and the row order of an interlaced frame.
     struct DecodeScratch {
-        std::vector<std::uint8_t> in, out;
+        std::vector<std::uint8_t> in;
+        std::unique_ptr<std::uint8_t[]> out;  // left uninitialised: the decoder writes before it reads
+        std::size_t outSize = 0;
         std::vector<int> rows;
     };
     void decodeFrame(const std::uint8_t *data, std::size_t size, int f, DecodeScratch &s,

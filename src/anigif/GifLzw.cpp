@@ -7,6 +7,7 @@ namespace anigif {
 
 std::size_t gatherSubBlocks(const std::uint8_t *p, std::size_t n, std::vector<std::uint8_t> &out) {
     out.clear();
+    out.reserve(n);  // the data is never longer than what is left of the stream
     std::size_t i = 0;
     while (i < n) {
         const std::size_t len = p[i++];
