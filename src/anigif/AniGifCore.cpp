@@ -185,6 +185,22 @@ void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
         m_lastDecodeThreads = 1;
         return;
     }
+    // The threads' buffers are sized here, on the calling thread: a thread of its own would
+    // take fresh pages from a fresh allocator arena on every load.
+    std::size_t largest = 0, longest = 0;
+    for (int f = first; f <= last; ++f) {
+        largest = std::max(largest, std::size_t(frame(f).width) * std::size_t(frame(f).height));
+        longest = std::max(longest, std::size_t(m_stream.blockTable[f - 1].length));
+    }
+    for (int i = 0; i < workers; ++i) {
+        DecodeScratch &s = m_scratch[i];
+        s.in.reserve(longest);
+        if (s.outSize < largest + kLzwOutputSlack) {
+            s.out.reset();
+            s.out.reset(new std::uint8_t[largest + kLzwOutputSlack]);
+            s.outSize = largest + kLzwOutputSlack;
+        }
+    }
     // Every frame's LZW data stands alone and lands in its own columns of the strip, so
     // frames go to whichever thread is free and the result does not depend on the order.
     std::atomic<int> nextFrame{first};
