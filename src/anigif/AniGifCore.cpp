@@ -147,24 +147,26 @@ void AniGifCore::decodeFrame(const std::uint8_t *data, std::size_t size, int f, 
     }
 }
 
-int AniGifCore::workersFor(int first, int last) const {
-    if (last <= first) return 1;
-    std::int64_t pixels = 0, largest = 0;
+AniGifCore::DecodePlan AniGifCore::planDecode(int first, int last) const {
+    DecodePlan plan;
+    std::int64_t pixels = 0;
     for (int f = first; f <= last; ++f) {
         const std::int64_t px = std::int64_t(frame(f).width) * frame(f).height;
         pixels += px;
-        largest = std::max(largest, px);
+        plan.largest = std::max<std::size_t>(plan.largest, std::size_t(px));
+        plan.longest = std::max(plan.longest, std::size_t(m_stream.blockTable[f - 1].length));
     }
-    if (pixels < kParallelMinPixels) return 1;
+    if (last <= first || pixels < kParallelMinPixels) return plan;
     const int wanted = decodeThreads();
     std::int64_t workers = wanted > 0 ? wanted : std::max(QThread::idealThreadCount(), 1);
     workers = std::min<std::int64_t>(workers, last - first + 1);
-    // Each thread holds one decoded frame beside the strip and the canvas: together they
-    // stay under the cap. One thread always runs, as it always did.
+    // Each thread holds one decoded frame and its joined data beside the strip and the
+    // canvas: together they stay under the cap. One thread always runs, as it always did.
     const std::int64_t held = std::int64_t(m_strip.sizeInBytes()) + m_canvas.sizeInBytes();
-    const std::int64_t perThread = largest + std::int64_t(kLzwOutputSlack) + largest * 3 / 2;
-    const std::int64_t room = (memoryCap() - held) / perThread;
-    return int(std::max<std::int64_t>(1, std::min(workers, room)));
+    const std::int64_t perThread = std::int64_t(plan.largest + kLzwOutputSlack + plan.longest);
+    const std::int64_t room = (memoryCap() - held) / std::max<std::int64_t>(perThread, 1);
+    plan.workers = int(std::max<std::int64_t>(1, std::min(workers, room)));
+    return plan;
 }
 
 void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
@@ -178,7 +180,8 @@ void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
     uchar *base = m_strip.bits();  // detaches here, before any thread writes
     const qsizetype stride = m_strip.bytesPerLine();
 
-    const int workers = workersFor(first, last);
+    const DecodePlan plan = planDecode(first, last);
+    const int workers = plan.workers;
     if (m_scratch.size() < std::size_t(workers)) m_scratch.resize(workers);
     if (workers == 1) {
         for (int f = first; f <= last; ++f) decodeFrame(data, size, f, m_scratch[0], base, stride);
@@ -187,18 +190,13 @@ void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
     }
     // The threads' buffers are sized here, on the calling thread: a thread of its own would
     // take fresh pages from a fresh allocator arena on every load.
-    std::size_t largest = 0, longest = 0;
-    for (int f = first; f <= last; ++f) {
-        largest = std::max(largest, std::size_t(frame(f).width) * std::size_t(frame(f).height));
-        longest = std::max(longest, std::size_t(m_stream.blockTable[f - 1].length));
-    }
     for (int i = 0; i < workers; ++i) {
         DecodeScratch &s = m_scratch[i];
-        s.in.reserve(longest);
-        if (s.outSize < largest + kLzwOutputSlack) {
+        s.in.reserve(plan.longest);
+        if (s.outSize < plan.largest + kLzwOutputSlack) {
             s.out.reset();
-            s.out.reset(new std::uint8_t[largest + kLzwOutputSlack]);
-            s.outSize = largest + kLzwOutputSlack;
+            s.out.reset(new std::uint8_t[plan.largest + kLzwOutputSlack]);
+            s.outSize = plan.largest + kLzwOutputSlack;
         }
     }
     // Every frame's LZW data stands alone and lands in its own columns of the strip, so

@@ -102,13 +102,18 @@ private:
     // (plus the decoder's slack) and the row order of an interlaced frame.
     struct DecodeScratch {
         std::vector<std::uint8_t> in;
-        std::unique_ptr<std::uint8_t[]> out;  // left uninitialised: the decoder writes before it reads
+        std::unique_ptr<std::uint8_t[]> out;  // uninitialised: only bytes the decoder wrote reach the strip
         std::size_t outSize = 0;
         std::vector<int> rows;
     };
     void decodeFrame(const std::uint8_t *data, std::size_t size, int f, DecodeScratch &s,
                      uchar *base, qsizetype stride) const;
-    int workersFor(int first, int last) const;
+    // How a run of frames is decoded: its threads, largest frame and longest image block.
+    struct DecodePlan {
+        int workers = 1;
+        std::size_t largest = 0, longest = 0;
+    };
+    DecodePlan planDecode(int first, int last) const;
 
     std::vector<DecodeScratch> m_scratch;  // one per thread of the last decode
     int m_lastDecodeThreads = 0;
