@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -38,8 +39,18 @@ public:
     // Lays out the strip (and the canvas when the frames need one) after a parse.
     // Design mode or a single frame keeps only frame 1 in a strip of its size.
     bool allocate(bool runMode);
-    // Decodes frames [first, last] (1-based) from `bytes` into the strip.
+    // Decodes frames [first, last] (1-based) from `bytes` into the strip. Large runs of
+    // frames are shared out among up to one thread per core; the strip comes out the same.
     void decodeFrames(const QByteArray &bytes, int first, int last);
+    // Threads the last decodeFrames call used.
+    int lastDecodeThreads() const { return m_lastDecodeThreads; }
+
+    // Decoding threads: 0 (the default) = one per core, else at most this many whatever
+    // the core count (tests use it to run the parallel path anywhere).
+    static int decodeThreads();
+    static void setDecodeThreads(int n);
+    // Below this many pixels a run of frames is decoded on the calling thread alone.
+    static constexpr std::int64_t kParallelMinPixels = 512 * 1024;
 
     void reset();
 
@@ -87,7 +98,25 @@ private:
     int m_composed = 0;        // frame drawn last on the canvas; its disposal is still pending
     std::vector<std::uint32_t> m_saved;  // canvas under a restore-to-previous frame
     QImage m_frameScratch;
-    std::vector<std::uint8_t> m_lzwIn, m_lzwOut;
+    // What one decoding thread works with: the joined LZW data, the decoded pixels
+    // (plus the decoder's slack) and the row order of an interlaced frame.
+    struct DecodeScratch {
+        std::vector<std::uint8_t> in;
+        std::unique_ptr<std::uint8_t[]> out;  // uninitialised: only bytes the decoder wrote reach the strip
+        std::size_t outSize = 0;
+        std::vector<int> rows;
+    };
+    void decodeFrame(const std::uint8_t *data, std::size_t size, int f, DecodeScratch &s,
+                     uchar *base, qsizetype stride) const;
+    // How a run of frames is decoded: its threads, largest frame and longest image block.
+    struct DecodePlan {
+        int workers = 1;
+        std::size_t largest = 0, longest = 0;
+    };
+    DecodePlan planDecode(int first, int last) const;
+
+    std::vector<DecodeScratch> m_scratch;  // one per thread of the last decode
+    int m_lastDecodeThreads = 0;
 };
 
 // The picture behind a GIF stream: its bytes and frame 1 painted over transparency.

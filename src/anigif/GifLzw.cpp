@@ -1,11 +1,13 @@
 #include "GifLzw.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace anigif {
 
 std::size_t gatherSubBlocks(const std::uint8_t *p, std::size_t n, std::vector<std::uint8_t> &out) {
     out.clear();
+    out.reserve(n);  // the data is never longer than what is left of the stream
     std::size_t i = 0;
     while (i < n) {
         const std::size_t len = p[i++];
@@ -24,17 +26,30 @@ inline std::uint64_t load64(const std::uint8_t *p) {
     std::memcpy(&v, p, 8);
     return v;
 }
-inline void store64(std::uint8_t *p, std::uint64_t v) { std::memcpy(p, &v, 8); }
 
-// Copies len bytes from src to dst where dst >= src + len is not required, only that the
-// len bytes at src are not overwritten before they are read (dst - src >= len).
+// Copies a string of len bytes in 16-byte steps. The steps may write up to 15 bytes past
+// dst + len and read up to 15 past src + len; the string at src must end before dst
+// (dst - src >= len), so every byte is read before anything overwrites it.
 inline void copyString(std::uint8_t *dst, const std::uint8_t *src, std::size_t len) {
+    std::uint8_t chunk[16];
     std::size_t k = 0;
     do {
-        store64(dst + k, load64(src + k));
-        k += 8;
+        std::memcpy(chunk, src + k, 16);
+        std::memcpy(dst + k, chunk, 16);
+        k += 16;
     } while (k < len);
 }
+
+// The single-byte strings, padded for the 16-byte copies.
+struct Literals {
+    std::uint8_t bytes[256 + 16];
+    constexpr Literals() : bytes() {
+        for (int i = 0; i < 256; ++i) bytes[i] = std::uint8_t(i);
+    }
+};
+constexpr Literals kLiterals;
+
+constexpr unsigned kMaxCodes = 4096;
 
 } // namespace
 
@@ -42,84 +57,93 @@ std::size_t lzwDecode(const std::uint8_t *data, std::size_t n, int minCodeSize,
                       std::uint8_t *out, std::size_t outLen) {
     if (minCodeSize < 1 || minCodeSize > 8 || outLen == 0) return 0;
     const unsigned clear = 1u << minCodeSize;
-    const unsigned endCode = clear + 1;
 
-    // Every code above the end code names a string already in the output: its start and length.
-    static thread_local std::uint32_t pos[4096];
-    static thread_local std::uint16_t len[4096];
+    // Each code knows where its whole string lies (earlier output, or the literal bytes) and
+    // its length, so a code costs one wide copy, not a walk down a prefix chain. Length 0
+    // marks the clear and end codes and every code not defined yet, which keeps them all
+    // off the common path with a single test. Slot kMaxCodes takes the writes made while
+    // the table is full.
+    const std::uint8_t *src[kMaxCodes + 1];
+    std::uint16_t len[kMaxCodes + 1];
+    for (unsigned c = 0; c < clear; ++c) {
+        src[c] = kLiterals.bytes + c;
+        len[c] = 1;
+    }
+    std::memset(len + clear, 0, sizeof(len) - clear * sizeof(len[0]));
 
     unsigned codeSize = minCodeSize + 1;
     unsigned codeMask = (1u << codeSize) - 1;
     unsigned next = clear + 2;
-    bool havePrev = false;
-    std::uint32_t prevPos = 0;
-    std::uint32_t prevLen = 0;
+    const std::uint8_t *prevSrc = nullptr;
+    unsigned prevLen = 0;  // 0: no string since the last clear
 
     std::uint64_t acc = 0;
     unsigned bits = 0;
     std::size_t in = 0;
     std::size_t o = 0;
 
-    for (;;) {
-        if (bits < codeSize) {
-            if (in + 8 <= n) {
-                acc |= load64(data + in) << bits;
-                in += (63 - bits) >> 3;
-                bits |= 56;
-            } else {
-                while (bits < codeSize && in < n) {
-                    acc |= std::uint64_t(data[in++]) << bits;
-                    bits += 8;
-                }
-                if (bits < codeSize) break;  // data ran out
-            }
-        }
+    // Decodes one code from the bit buffer, which holds at least codeSize bits.
+    // Returns false when the frame's data ends here.
+    auto step = [&]() -> bool {
         const unsigned code = unsigned(acc) & codeMask;
         acc >>= codeSize;
         bits -= codeSize;
-
-        std::uint32_t curLen;
-        if (code < clear) {
-            out[o] = std::uint8_t(code);
-            curLen = 1;
+        std::uint8_t *const d = out + o;
+        unsigned l = len[code];
+        if (l != 0 && prevLen != 0) [[likely]] {
+            copyString(d, src[code], l);
         } else if (code == clear) {
+            std::memset(len + clear + 2, 0, (next - clear - 2) * sizeof(len[0]));
             codeSize = minCodeSize + 1;
             codeMask = (1u << codeSize) - 1;
             next = clear + 2;
-            havePrev = false;
-            continue;
-        } else if (code == endCode) {
-            break;
-        } else if (!havePrev) {
-            break;  // a string code before any string: invalid
-        } else if (code < next) {
-            curLen = len[code];
-            copyString(out + o, out + pos[code], curLen);
-        } else if (code == next && next < 4096) {
-            // The string being defined: previous string plus its own first byte.
-            curLen = prevLen + 1;
-            copyString(out + o, out + prevPos, prevLen);
-            out[o + prevLen] = out[prevPos];
+            prevLen = 0;
+            return true;
+        } else if (prevLen == 0) {
+            // After a clear only a single byte may come; anything else is invalid.
+            if (code >= clear) return false;
+            *d = std::uint8_t(code);
+            prevSrc = d;
+            prevLen = 1;
+            if (++o >= outLen) return false;
+            return true;
+        } else if (code == next) {
+            // The string being defined: the previous one plus its own first byte.
+            copyString(d, prevSrc, prevLen);
+            d[prevLen] = prevSrc[0];
+            l = prevLen + 1;
         } else {
-            break;  // a code not defined yet: the frame's data ends here
+            return false;  // the end code, or a code not defined yet
         }
+        src[next] = prevSrc;
+        len[next] = std::uint16_t(prevLen + 1);
+        next += next < kMaxCodes;
+        if (next > codeMask && codeSize < 12) [[unlikely]] {
+            ++codeSize;
+            codeMask = (1u << codeSize) - 1;
+        }
+        prevSrc = d;
+        prevLen = l;
+        o += l;
+        return o < outLen;
+    };
 
-        if (havePrev && next < 4096) {
-            pos[next] = prevPos;
-            len[next] = std::uint16_t(prevLen + 1);
-            ++next;
-            if ((next & codeMask) == 0 && codeSize < 12) {
-                ++codeSize;
-                codeMask = (1u << codeSize) - 1;
-            }
-        }
-        havePrev = true;
-        prevPos = std::uint32_t(o);
-        prevLen = curLen;
-        o += curLen;
-        if (o >= outLen) return outLen;
+    // While eight input bytes remain, one refill gives at least 56 bits: four codes.
+    while (in + 8 <= n) {
+        acc |= load64(data + in) << bits;
+        in += (63 - bits) >> 3;
+        bits |= 56;
+        if (!step() || !step() || !step() || !step()) return std::min(o, outLen);
     }
-    return o;
+    for (;;) {
+        while (bits < codeSize && in < n) {
+            acc |= std::uint64_t(data[in++]) << bits;
+            bits += 8;
+        }
+        if (bits < codeSize) break;  // data ran out
+        if (!step()) break;
+    }
+    return std::min(o, outLen);
 }
 
 namespace {

@@ -153,12 +153,13 @@ bool ucAniGIF::buildFrameStrip(bool firstPass) {
         return true;
     }
     if (!m_core.allocate(runMode())) return false;
-    m_core.decodeFrames(m_gifBytes, 1, 1);
+    // Without a delayed animation every frame is decoded now, in one parallel run.
+    const bool allNow = runMode() && m_delayAnimation == 0;
+    m_core.decodeFrames(m_gifBytes, 1, allNow ? n : 1);
     m_currentFrame = 1;
     if (runMode()) {
         applyDisplaySize();
         if (m_delayAnimation == 0) {
-            m_core.decodeFrames(m_gifBytes, 2, n);
             finishLoad();
         } else if (n == 1) {
             finishLoad();

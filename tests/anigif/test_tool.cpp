@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "AniGifCore.h"
 #include "GifTestKit.h"
@@ -107,6 +108,25 @@ TEST(AnigifTool, ExportDecodesBackAndExitCodes) {
     QByteArray text;
     EXPECT_EQ(run({"decode", file, "--repeat", "3"}, &text), 0);
     EXPECT_TRUE(text.startsWith(QByteArray::number(core.frameCount()) + " frames")) << text.toStdString();
+    EXPECT_TRUE(text.trimmed().endsWith("on 1 thread")) << text.toStdString();  // too small to share out
+
+    // A large multi-frame file is decoded on every core (two at most for its two frames).
+    gifkit::Animation big;
+    big.screenWidth = 900;
+    big.screenHeight = 400;
+    big.globalPalette = gifkit::palette(256, 2);
+    for (int i = 0; i < 2; ++i) {
+        gifkit::Frame f;
+        f.width = 900;
+        f.height = 400;
+        f.pixels.resize(900 * 400);
+        for (auto &p : f.pixels) p = std::uint8_t(rng());
+        big.frames.push_back(std::move(f));
+    }
+    const QString bigFile = write(dir, "big.gif", gifkit::encode(big));
+    EXPECT_EQ(run({"decode", bigFile}, &text), 0);
+    const int cores = std::min(std::max(QThread::idealThreadCount(), 1), 2);
+    EXPECT_TRUE(text.trimmed().endsWith(cores == 1 ? "on 1 thread" : "on 2 threads")) << text.toStdString();
 
     // Random bytes, with and without a real signature: status 1, never a crash.
     for (int t = 0; t < 6; ++t) {

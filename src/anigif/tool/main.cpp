@@ -134,8 +134,10 @@ int decode(const QString &file, int repeat) {
         }
     }
     const qint64 ms = t.elapsed();
-    std::printf("%d frames, %d x %d, %d loads in %lld ms\n", gif.FrameCount(), gif.core().width(),
-                gif.core().height(), repeat, static_cast<long long>(ms));
+    const int threads = gif.core().lastDecodeThreads();
+    std::printf("%d frames, %d x %d, %d loads in %lld ms on %d thread%s\n", gif.FrameCount(),
+                gif.core().width(), gif.core().height(), repeat, static_cast<long long>(ms), threads,
+                threads == 1 ? "" : "s");
     return 0;
 }
 
