@@ -1,6 +1,6 @@
 // Draws the four tabs in each language on a real X server and writes them to
 // <build>/screenshots, so the panel can be looked at; checks that every tab
-// paints its pictures and that no caption is cut off.
+// paints its pictures and that no caption or tab is cut off.
 #include "language/Language.h"
 #include "panel/PanelTestKit.h"
 
@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QSet>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -62,6 +64,18 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
                                      .arg(outDir, QLatin1String(languages[lingua - 1]),
                                           QLatin1String(tabs[tab]));
             EXPECT_TRUE(shot.save(file)) << file.toStdString();
+
+            // The four tabs fit the strip: no scroll arrows, no tab cut at the edge.
+            QTabBar *strip = panel().tabBar();
+            EXPECT_LE(strip->sizeHint().width(), strip->width()) << languages[lingua - 1];
+            for (QToolButton *arrow : strip->findChildren<QToolButton *>())
+                EXPECT_FALSE(arrow->isVisible()) << "scroll arrows in " << languages[lingua - 1];
+            for (int t = 0; t < strip->count(); ++t) {
+                EXPECT_LE(strip->tabRect(t).right(), strip->width()) << languages[lingua - 1] << " tab " << t;
+                const QFontMetrics fm(strip->font());
+                EXPECT_LT(fm.horizontalAdvance(strip->tabText(t)), strip->tabRect(t).width())
+                    << languages[lingua - 1] << " tab " << t;
+            }
 
             // Captions wrap inside their box; none needs more height than it has.
             for (QLabel *label : panel().page(tab)->findChildren<QLabel *>()) {
