@@ -4,6 +4,9 @@
 #include "platform/ProcessEnd.h"
 
 #include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
 
 namespace {
 FormPicture *g_form = nullptr;
@@ -18,6 +21,15 @@ void quitOnSignal()
 
 int main(int argc, char *argv[])
 {
+    // Before the application object: no display is needed to read the help.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (wantsHelp(arguments)) {
+        std::fputs(qPrintable(helpText(QFileInfo(arguments.value(0)).fileName())), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through

@@ -27,6 +27,7 @@ class TownFiles;
 class ConnectionFrame;
 class LanguageFrame;
 class TownFrame;
+class KioskInput;
 
 // How the process was started.
 struct StartOptions {
@@ -88,6 +89,7 @@ public:
     std::unique_ptr<TownFiles> townFiles;
     std::unique_ptr<PanelActions> panel;         // what clicks on the panel do
     std::unique_ptr<Collections> collections;    // collection files saved and loaded from the panel
+    std::unique_ptr<KioskInput> kiosk;           // keys, pointer, screen blanking
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;
