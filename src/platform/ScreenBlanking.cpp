@@ -26,7 +26,10 @@ bool ScreenBlanking::connected()
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
         const bool announced = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") ||
                                (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")));
-        m_bus = announced ? QDBusConnection::sessionBus()
+        // A connection of its own, made now: the shared session connection
+        // may have been tried (and failed) before the bus was announced.
+        m_bus = announced ? QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                          QStringLiteral("cirrolith-screen-blanking"))
                           : QDBusConnection(QStringLiteral("cirrolith-no-session-bus"));
     }
     return m_bus->isConnected();
