@@ -17,20 +17,27 @@ ScreenBlanking::ScreenBlanking(QString application, const QDBusConnection &bus, 
 {
 }
 
-ScreenBlanking::~ScreenBlanking() { release(); }
+ScreenBlanking::~ScreenBlanking()
+{
+    release();
+    if (m_ownConnection)
+        QDBusConnection::disconnectFromBus(m_bus->name());
+}
 
 bool ScreenBlanking::connected()
 {
     if (!m_bus) {
-        // Without an announced bus, asking for one could launch a bus daemon.
+        // The announced address is read now and connected to directly: a
+        // session connection tried earlier in the process (before the bus was
+        // announced) is remembered by the D-Bus library, and without an
+        // announced bus asking for one could launch a bus daemon.
+        QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        const bool announced = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") ||
-                               (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")));
-        // A connection of its own, made now: the shared session connection
-        // may have been tried (and failed) before the bus was announced.
-        m_bus = announced ? QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                          QStringLiteral("cirrolith-screen-blanking"))
-                          : QDBusConnection(QStringLiteral("cirrolith-no-session-bus"));
+        if (address.isEmpty() && !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")))
+            address = QStringLiteral("unix:path=") + runtime + QStringLiteral("/bus");
+        const QString name = QStringLiteral("cirrolith-screen-blanking-%1").arg(quintptr(this), 0, 16);
+        m_bus = address.isEmpty() ? QDBusConnection(name) : QDBusConnection::connectToBus(address, name);
+        m_ownConnection = !address.isEmpty();
     }
     return m_bus->isConnected();
 }

@@ -46,6 +46,7 @@ private:
 
     QString m_application;
     std::optional<QDBusConnection> m_bus;   // resolved at the first request
+    bool m_ownConnection = false;
     bool m_wanted = false;
     bool m_pending = false;
     uint m_cookie = 0;

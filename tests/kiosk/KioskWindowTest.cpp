@@ -234,7 +234,9 @@ TEST(ScreenBlanking, TheMainWindowAsksOnTheSessionBus)
         pump(300);
         EXPECT_TRUE(desktop.calls.isEmpty()) << "nothing asked before the window is on screen";
         form.showCoveringScreen();
-        ASSERT_TRUE(pumpUntil([&] { return !desktop.active.isEmpty(); }, 5000));
+        ASSERT_TRUE(pumpUntil([&] { return !desktop.active.isEmpty(); }, 5000))
+            << "wanted " << form.kiosk->screenBlanking().wanted() << " calls "
+            << desktop.calls.join(u',').toStdString();
         form.close();
         EXPECT_TRUE(pumpUntil([&] { return desktop.active.isEmpty(); }, 5000));
     }
