@@ -2,8 +2,12 @@
 // <build>/screenshots, so the panel can be looked at; checks that every tab
 // paints its pictures and that no caption or tab is cut off.
 #include "language/Language.h"
+#include "panel/ConnectionFrame.h"
+#include "panel/LanguageFrame.h"
 #include "panel/PanelTestKit.h"
+#include "panel/TownFrame.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -91,6 +95,46 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
                         << label->objectName().toStdString() << " in " << languages[lingua - 1];
                 }
             }
+        }
+    }
+}
+
+// The three first-run questions, as the README shows them; their captions fit
+// in every language.
+TEST_F(Screenshots, FirstRunQuestionsInEveryLanguage)
+{
+    panel().hide();
+    const char *const languages[] = {"en", "it", "fr", "es"};
+    for (int lingua = 1; lingua <= 4; ++lingua) {
+        form->Lingua = static_cast<std::int16_t>(lingua);
+        ApplyLanguage(*form);
+        const std::pair<QWidget *, const char *> frames[] = {{form->Frame_Select_Language, "language"},
+                                                             {form->Frame_Select_Connection, "connection"},
+                                                             {form->FormYourTown, "town"}};
+        for (const auto &[frame, name] : frames) {
+            frame->move(200, 100);
+            frame->show();
+            frame->raise();
+            QApplication::processEvents();
+            const QImage shot = frame->grab().toImage();
+            EXPECT_GT(colourCount(shot), 3) << name;
+            if (lingua == 1)
+                EXPECT_TRUE(shot.save(QStringLiteral("%1/first_run_%2.png").arg(outDir, QLatin1String(name))));
+            for (QWidget *child : frame->findChildren<QWidget *>()) {
+                if (!child->isVisibleTo(frame))
+                    continue;
+                QString text;
+                if (auto *b = qobject_cast<QAbstractButton *>(child))
+                    text = b->text();
+                else if (auto *l = qobject_cast<QLabel *>(child); l && !l->wordWrap() && l->pixmap().isNull())
+                    text = l->text();
+                if (text.isEmpty())
+                    continue;
+                EXPECT_LE(child->sizeHint().width(), child->width() + 2)
+                    << name << " " << child->objectName().toStdString() << " \"" << text.toStdString()
+                    << "\" in " << languages[lingua - 1];
+            }
+            frame->hide();
         }
     }
 }
