@@ -1,24 +1,32 @@
 # Cirrolith: `make demo` runs the slideshow on the demo catalogue,
-# `make test` runs the whole suite. Both set up a fresh Debian machine first.
+# `make test` runs the whole suite. Both set up a fresh Debian machine first;
+# the demo installs and builds only what the program, the reference server
+# and the demo need.
 
 BUILD     ?= build
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+CMAKE_CONFIGURE := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-# Debian packages the build, the program, the tests and the demo need.
-PACKAGES := cmake ninja-build g++ make pkg-config \
-            qt6-base-dev qt6-image-formats-plugins qt6-webengine-dev \
-            libcpp-httplib-dev libarchive-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev \
-            libgif-dev gifsicle tinyproxy xvfb xauth \
-            clang libclang-rt-14-dev fonts-dejavu-core xdg-utils
+# Debian packages the build, the program, the reference server and the demo need.
+DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
+                 qt6-base-dev qt6-image-formats-plugins qt6-webengine-dev \
+                 libcpp-httplib-dev libarchive-dev fonts-dejavu-core xdg-utils
+# And those the tests, benchmarks and fuzz targets add.
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
+                 libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
+                 libx11-dev clang libclang-rt-14-dev
+PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)
+# What the demo runs: the program, the catalogue server, the demo web root.
+DEMO_TARGETS  := cirrolith cirrolith-catalogue-server cirrolith-demo
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps demo-deps configure demo-configure build test demo bench clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the packages of $(1) that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -26,9 +34,23 @@ deps:
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
 
+deps:
+	$(call install_missing,$(PACKAGES))
+
+demo-deps:
+	$(call install_missing,$(DEMO_PACKAGES))
+
+# The full build: tests on (a build tree made by the demo is switched over).
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@if [ ! -f $(BUILD)/build.ninja ] || ! grep -qs '^CIRROLITH_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt; then \
+	  $(CMAKE_CONFIGURE) -DCIRROLITH_TESTS=ON; \
+	fi
+
+# The demo keeps whatever build tree is there, or makes one without tests.
+demo-configure: demo-deps
+	@[ -f $(BUILD)/build.ninja ] || $(CMAKE_CONFIGURE) -DCIRROLITH_TESTS=OFF
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -36,7 +58,8 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: build
+demo: demo-configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(DEMO_TARGETS)
 	./scripts/demo.sh $(BUILD)
 
 bench: build

@@ -74,6 +74,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     echo "demo: no display found (DISPLAY is not set); the program may not start" >&2
 fi
 
+echo "demo: Escape or Ctrl+Q saves and quits, F1 is help; settings in $build/portable/Data/Cirrolith_Work"
 words="-LOCALHOST"
 for w in "$@"; do
     words="$words-$w"

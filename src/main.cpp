@@ -4,6 +4,9 @@
 #include "platform/ProcessEnd.h"
 
 #include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
 
 #include <csignal>
 
@@ -20,6 +23,15 @@ void quitOnSignal()
 
 int main(int argc, char *argv[])
 {
+    // Before the application object: no display is needed to read the help.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (wantsHelp(arguments)) {
+        std::fputs(qPrintable(helpText(QFileInfo(arguments.value(0)).fileName())), stdout);
+        return 0;
+    }
+
     // A file-size limit must fail a write (which keeps the old file), not
     // kill the program.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -39,3 +39,36 @@ QString commandLineText(const QStringList &arguments)
 {
     return arguments.mid(1).join(u' ');
 }
+
+bool wantsHelp(const QStringList &arguments)
+{
+    for (const QString &a : arguments.mid(1))
+        if (a == QLatin1String("--help") || a == QLatin1String("-h"))
+            return true;
+    return false;
+}
+
+QString helpText(const QString &programName)
+{
+    return QStringLiteral(
+               "Usage: %1 [-WORD[-WORD...]]\n"
+               "\n"
+               "Shows live weather pictures as a full-screen slideshow.\n"
+               "\n"
+               "Words: exact and upper case, each after a dash, written back to back\n"
+               "without blanks, e.g. %1 -LOCALHOST-DEBUG_CODE\n"
+               "  LOCALHOST    talk to the catalogue server on this machine\n"
+               "               (http://127.0.0.1:8473, same request path)\n"
+               "  DEBUG_CODE   debug mode: diagnostic windows\n"
+               "  NOSILENT     let captured web pages show their own dialogs\n"
+               "\n"
+               "  -h, --help   print this text and exit\n"
+               "\n"
+               "Environment:\n"
+               "  CIRROLITH_CATALOGUE_URL  catalogue request address used instead of the\n"
+               "                           built-in %2\n"
+               "                           (the word LOCALHOST wins over it)\n"
+               "\n"
+               "Settings are kept in Data/Cirrolith_Work beside the App folder.\n")
+        .arg(programName, QStringLiteral(CIRROLITH_CATALOGUE_URL));
+}

@@ -29,3 +29,8 @@ CommandLineOptions recogniseWords(const QStringList &words, int count);
 
 // What the process was given, as one text (arguments joined by blanks).
 QString commandLineText(const QStringList &arguments);
+
+// "--help" or "-h" among the arguments: the program prints helpText() and
+// ends before any window or settings file is touched.
+bool wantsHelp(const QStringList &arguments);
+QString helpText(const QString &programName);

@@ -3,6 +3,7 @@
 #include "core/CatalogueAddress.h"
 #include "core/CommandLine.h"
 #include "core/Folders.h"
+#include "core/KioskInput.h"
 #include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
 #include "collections/Collections.h"
@@ -115,6 +116,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     slideshow = std::make_unique<Slideshow>(*this);
     slides = std::make_unique<SlideSetBuilder>(*this);
     runControl = std::make_unique<RunControl>(*this);
+    kiosk = std::make_unique<KioskInput>(*this);
 }
 
 FormPicture::~FormPicture() = default;
@@ -194,8 +196,7 @@ bool FormPicture::Form_Load()
     cntCounterDwLoadImage = 0;
     fullCatalogueWanted = 0;
     debugMode = 0;
-    catalogueAddress = qEnvironmentVariable("CIRROLITH_CATALOGUE_URL",
-                                            QStringLiteral(CIRROLITH_CATALOGUE_URL));
+    catalogueAddress = startingCatalogueAddress();
 
     if (!m_options.commandLine.isEmpty())                                      // 18
         Splitta10(m_options.commandLine);

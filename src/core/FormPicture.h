@@ -29,6 +29,7 @@ class LanguageFrame;
 class TownFrame;
 class HelpActions;
 class Diagnostics;
+class KioskInput;
 
 // How the process was started.
 struct StartOptions {
@@ -92,6 +93,7 @@ public:
     std::unique_ptr<Collections> collections;    // collection files saved and loaded from the panel
     std::unique_ptr<HelpActions> help;           // help page, remote assistance, About
     std::unique_ptr<Diagnostics> diagnostics;    // the diagnostic windows
+    std::unique_ptr<KioskInput> kiosk;           // keys, pointer, screen blanking
 
     // Window timers, all created disabled.
     platform::VbTimer generalClock;

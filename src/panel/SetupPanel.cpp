@@ -6,6 +6,8 @@
 #include <QGraphicsDropShadowEffect>
 #include <QPixmap>
 
+#include <utility>
+
 using platform::Image;
 using platform::Label;
 using platform::Vb;
@@ -27,12 +29,19 @@ const char *const kListStyle =
     " border: 1px solid rgba(255, 255, 255, 90); border-radius: 4px; }"
     "QListWidget::item { padding: 1px 2px; }"
     "QListWidget::item:selected { background: #2c6bc0; color: white; }";
-const char *const kTabStyle =
-    "QTabBar { font-size: 11px; }"
-    "QTabBar::tab { background: #2a3548; color: #c9d4e6; padding: 6px 6px; margin-right: 2px;"
-    " border-top-left-radius: 6px; border-top-right-radius: 6px; }"
-    "QTabBar::tab:selected { background: #4f7fc4; color: white; font-weight: 700; }"
-    "QTabBar::tab:hover:!selected { background: #38476a; }";
+// Tab font size and side padding in pixels. The selected tab stands out by
+// its colours only, so the strip's width does not depend on the selection.
+QString tabStyle(int fontPx, int padPx)
+{
+    return QStringLiteral(
+               "QTabBar { font-size: %1px; }"
+               "QTabBar::tab { background: #2a3548; color: #c9d4e6; padding: 6px %2px; margin-right: 2px;"
+               " border-top-left-radius: 6px; border-top-right-radius: 6px; }"
+               "QTabBar::tab:selected { background: #4f7fc4; color: white; }"
+               "QTabBar::tab:hover:!selected { background: #38476a; }")
+        .arg(fontPx)
+        .arg(padPx);
+}
 
 void shadow(QWidget *w)
 {
@@ -135,7 +144,7 @@ SetupPanel::SetupPanel(QWidget *parent) : Vb<QWidget>(QStringLiteral("SSTCfg"), 
         page = new QWidget(this);
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("SSTCfg_tabs"));
-    m_tabs->setStyleSheet(QString::fromLatin1(kTabStyle));
+    m_tabs->setStyleSheet(tabStyle(11, 6));
     m_tabs->setExpanding(true);
     m_tabs->setDrawBase(false);
     m_tabs->setFocusPolicy(Qt::NoFocus);
@@ -403,6 +412,25 @@ void SetupPanel::resizeEvent(QResizeEvent *event)
         page->setGeometry(rect());
     m_tabs->setGeometry(0, 0, width(), tabHeight);
     m_tabs->raise();
+    fitTabStrip();
+}
+
+void SetupPanel::setTabText(int tab, const QString &text)
+{
+    m_tabs->setTabText(tab, text);
+    fitTabStrip();
+}
+
+void SetupPanel::fitTabStrip()
+{
+    if (width() <= 0)
+        return;
+    static constexpr std::pair<int, int> kSteps[] = {{11, 6}, {11, 4}, {10, 4}, {10, 3}, {9, 3}, {9, 2}, {8, 2}};
+    for (const auto &[fontPx, padPx] : kSteps) {
+        m_tabs->setStyleSheet(tabStyle(fontPx, padPx));
+        if (m_tabs->sizeHint().width() <= width())
+            return;
+    }
 }
 
 void SetupPanel::mousePressEvent(QMouseEvent *event)

@@ -38,7 +38,7 @@ public:
     int currentIndex() const { return m_current; }
     void setCurrentIndex(int tab);
     QString tabText(int tab) const { return m_tabs->tabText(tab); }
-    void setTabText(int tab, const QString &text) { m_tabs->setTabText(tab, text); }
+    void setTabText(int tab, const QString &text);
     QWidget *page(int tab) const { return m_pages.at(tab); }
     QTabBar *tabBar() const { return m_tabs; }
 
@@ -170,6 +170,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Picks the largest tab font and padding with which the four tabs fit
+    // the panel's width, so the strip never needs scroll arrows.
+    void fitTabStrip();
     void connectNavigation();
     void applyPlacement(int tab);
 

@@ -78,6 +78,9 @@ void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdi
     if (b.creditFontPoints > 0)
         font.setPointSizeF(b.creditFontPoints);
     whoWeAre->setFont(font);
+    // The animation and clean-up pictures lie over the credit label's left
+    // end; its text starts right of them so no letter is hidden.
+    whoWeAre->setIndent(BtAnimation->width() + whoWeAre->fontMetrics().averageCharWidth());
     whoWeAre->setText(caption);
 
     btSetup->setEnabled(false);

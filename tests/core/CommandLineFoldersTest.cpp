@@ -79,3 +79,22 @@ TEST(CatalogueAddress, LocalhostKeepsThePath)
               "http://127.0.0.1:8473/x/catalogue?");
     EXPECT_EQ(webRootOf(QStringLiteral("http://h.example:81/public/catalogue?")), "http://h.example:81");
 }
+
+TEST(CommandLineHelp, AskedOnlyByItsOwnArgument)
+{
+    EXPECT_TRUE(wantsHelp({"cirrolith", "--help"}));
+    EXPECT_TRUE(wantsHelp({"cirrolith", "-LOCALHOST", "-h"}));
+    EXPECT_FALSE(wantsHelp({"cirrolith"}));
+    EXPECT_FALSE(wantsHelp({"--help"}));                 // the program's own name
+    EXPECT_FALSE(wantsHelp({"cirrolith", "-LOCALHOST-h"}));
+    EXPECT_FALSE(wantsHelp({"cirrolith", "--helpme"}));
+
+    const QString text = helpText(QStringLiteral("cirrolith"));
+    for (const char *needed : {"LOCALHOST", "DEBUG_CODE", "NOSILENT", "cirrolith -LOCALHOST-DEBUG_CODE",
+                               "CIRROLITH_CATALOGUE_URL", CIRROLITH_CATALOGUE_URL})
+        EXPECT_TRUE(text.contains(QLatin1String(needed))) << needed;
+    // The example is written the way the words are split.
+    const SplitWords example = splitDashWords(QStringLiteral("-LOCALHOST-DEBUG_CODE"), 10, 9);
+    const CommandLineOptions options = recogniseWords(example.words, 10);
+    EXPECT_TRUE(options.localhost && options.debug);
+}

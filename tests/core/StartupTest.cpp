@@ -135,6 +135,27 @@ TEST_F(Startup, CommandLineWords)
     EXPECT_TRUE(form->browserSilent);
 }
 
+TEST_F(Startup, AddressFromTheEnvironmentAndLocalhostOverIt)
+{
+    const QByteArray saved = qgetenv("CIRROLITH_CATALOGUE_URL");
+    qputenv("CIRROLITH_CATALOGUE_URL", "http://weather.example.org:8080/api/catalogue?");
+    auto form = start();
+    EXPECT_EQ(form->catalogueAddress, "http://weather.example.org:8080/api/catalogue?");
+    form = start(QStringLiteral("-LOCALHOST"));
+    EXPECT_EQ(form->catalogueAddress, "http://127.0.0.1:8473/api/catalogue?");
+
+    // Unusable values leave the built-in address.
+    for (const char *bad : {"weather.example.org/catalogue?", "ftp://weather.example.org/c?", "http://", "  "}) {
+        qputenv("CIRROLITH_CATALOGUE_URL", bad);
+        form = start();
+        EXPECT_EQ(form->catalogueAddress, QStringLiteral(CIRROLITH_CATALOGUE_URL)) << bad;
+    }
+    if (saved.isNull())
+        qunsetenv("CIRROLITH_CATALOGUE_URL");
+    else
+        qputenv("CIRROLITH_CATALOGUE_URL", saved);
+}
+
 TEST_F(Startup, ProgramOutsideItsPortableFolderStillRuns)
 {
     TempPortable other;

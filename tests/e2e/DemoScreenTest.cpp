@@ -10,6 +10,7 @@
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "server/ServerProcess.h"
+#include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/SlideLayout.h"
 #include "slideshow/Slideshow.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
 
@@ -32,6 +34,21 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The credit line shows its whole caption: it starts right of the square
+// pictures over its left end and ends inside the label.
+void expectCreditFits(FormPicture &form, const char *when)
+{
+    const QLabel &credit = *form.whoWeAre;
+    const QFontMetrics fm(credit.font());
+    const int textLeft = credit.x() + credit.indent();
+    for (const QWidget *square : {static_cast<QWidget *>(form.bar->BtAnimation),
+                                  static_cast<QWidget *>(form.bar->BtCleanup)})
+        EXPECT_GE(textLeft, square->geometry().right() + 1) << when;
+    EXPECT_LE(textLeft + fm.horizontalAdvance(credit.text()), credit.geometry().right() + 1)
+        << when << ": \"" << credit.text().toStdString() << "\"";
+    EXPECT_LE(fm.height(), credit.height()) << when;
 }
 
 struct Seen {
@@ -78,6 +95,15 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
     form.showCoveringScreen();
     platform::Clock::setSpeed(4);
 
+    // Start-up: the product banner, with the clean-up picture over the
+    // credit label's left end.
+    const QString shots = qEnvironmentVariable("CIRROLITH_BUILD_DIR") + "/screenshots";
+    QDir().mkpath(shots);
+    platform::EventPump::Sleep(300);
+    EXPECT_TRUE(form.whoWeAre->text().startsWith(FormPicture::productBanner()));
+    expectCreditFits(form, "start-up");
+    form.grab().save(shots + "/demo_startup.png");
+
     PictureBox &fb = *form.slideshow->fotoBrowser;
     std::map<int, Seen> seen;
     QDeadlineTimer deadline(120000);
@@ -95,9 +121,8 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
             s.pictureWidth = pic.widthHimetric;
             s.pictureHeight = pic.heightHimetric;
             seen[k] = s;
-            QDir().mkpath(qEnvironmentVariable("CIRROLITH_BUILD_DIR") + "/screenshots");
-            form.grab().save(qEnvironmentVariable("CIRROLITH_BUILD_DIR") +
-                             QStringLiteral("/screenshots/demo_slide_%1.png").arg(k));
+            expectCreditFits(form, qPrintable(QStringLiteral("slide %1").arg(k)));
+            form.grab().save(shots + QStringLiteral("/demo_slide_%1.png").arg(k));
         }
     }
     platform::Clock::setSpeed(1);

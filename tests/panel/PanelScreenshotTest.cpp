@@ -1,16 +1,19 @@
 // Draws the four tabs in each language on a real X server and writes them to
 // <build>/screenshots, so the panel can be looked at; checks that every tab
-// paints its pictures and that no caption is cut off.
+// paints its pictures and that no caption or tab is cut off.
 #include "language/Language.h"
-#include "panel/PanelTestKit.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/LanguageFrame.h"
+#include "panel/PanelTestKit.h"
 #include "panel/TownFrame.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QSet>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -66,6 +69,18 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
                                           QLatin1String(tabs[tab]));
             EXPECT_TRUE(shot.save(file)) << file.toStdString();
 
+            // The four tabs fit the strip: no scroll arrows, no tab cut at the edge.
+            QTabBar *strip = panel().tabBar();
+            EXPECT_LE(strip->sizeHint().width(), strip->width()) << languages[lingua - 1];
+            for (QToolButton *arrow : strip->findChildren<QToolButton *>())
+                EXPECT_FALSE(arrow->isVisible()) << "scroll arrows in " << languages[lingua - 1];
+            for (int t = 0; t < strip->count(); ++t) {
+                EXPECT_LE(strip->tabRect(t).right(), strip->width()) << languages[lingua - 1] << " tab " << t;
+                const QFontMetrics fm(strip->font());
+                EXPECT_LT(fm.horizontalAdvance(strip->tabText(t)), strip->tabRect(t).width())
+                    << languages[lingua - 1] << " tab " << t;
+            }
+
             // Captions wrap inside their box; none needs more height than it has.
             for (QLabel *label : panel().page(tab)->findChildren<QLabel *>()) {
                 if (!label->isVisibleTo(&panel()) || label->text().isEmpty() || !label->pixmap().isNull())
@@ -84,25 +99,43 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
     }
 }
 
-// The questions of a first run, for the user guide: each frame paints its
-// options.
-TEST_F(Screenshots, FirstRunQuestions)
+// The three first-run questions, as the README shows them; their captions fit
+// in every language.
+TEST_F(Screenshots, FirstRunQuestionsInEveryLanguage)
 {
     panel().hide();
-    const struct {
-        QWidget *frame;
-        const char *file;
-    } frames[] = {{form->Frame_Select_Language, "first_language"},
-                  {form->Frame_Select_Connection, "first_connection"},
-                  {form->FormYourTown, "first_town"}};
-    for (const auto &f : frames) {
-        f.frame->move(40, 40);
-        f.frame->show();
-        f.frame->raise();
-        QApplication::processEvents();
-        const QImage shot = f.frame->grab().toImage();
-        EXPECT_GT(colourCount(shot), 8) << f.file;
-        EXPECT_TRUE(shot.save(QStringLiteral("%1/%2.png").arg(outDir, QLatin1String(f.file))));
-        f.frame->hide();
+    const char *const languages[] = {"en", "it", "fr", "es"};
+    for (int lingua = 1; lingua <= 4; ++lingua) {
+        form->Lingua = static_cast<std::int16_t>(lingua);
+        ApplyLanguage(*form);
+        const std::pair<QWidget *, const char *> frames[] = {{form->Frame_Select_Language, "language"},
+                                                             {form->Frame_Select_Connection, "connection"},
+                                                             {form->FormYourTown, "town"}};
+        for (const auto &[frame, name] : frames) {
+            frame->move(200, 100);
+            frame->show();
+            frame->raise();
+            QApplication::processEvents();
+            const QImage shot = frame->grab().toImage();
+            EXPECT_GT(colourCount(shot), 3) << name;
+            if (lingua == 1) {
+                EXPECT_TRUE(shot.save(QStringLiteral("%1/first_run_%2.png").arg(outDir, QLatin1String(name))));
+            }
+            for (QWidget *child : frame->findChildren<QWidget *>()) {
+                if (!child->isVisibleTo(frame))
+                    continue;
+                QString text;
+                if (auto *b = qobject_cast<QAbstractButton *>(child))
+                    text = b->text();
+                else if (auto *l = qobject_cast<QLabel *>(child); l && !l->wordWrap() && l->pixmap().isNull())
+                    text = l->text();
+                if (text.isEmpty())
+                    continue;
+                EXPECT_LE(child->sizeHint().width(), child->width() + 2)
+                    << name << " " << child->objectName().toStdString() << " \"" << text.toStdString()
+                    << "\" in " << languages[lingua - 1];
+            }
+            frame->hide();
+        }
     }
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+
+#include <memory>
+
+class FormPicture;
+class QKeyEvent;
+class QWidget;
+namespace platform {
+class ScreenBlanking;
+}
+
+// What a screen left running unattended needs from the main window: keys
+// that quit and call help, a pointer that gets out of the way of the
+// pictures, and a screen that does not blank while the slideshow is shown.
+class KioskInput : public QObject {
+    Q_OBJECT
+public:
+    enum class KeyAction { None, Quit, Help };
+
+    // How long the pointer rests over the slideshow before it hides (nominal ms).
+    static constexpr int kPointerIdleMs = 3000;
+
+    explicit KioskInput(FormPicture &form);
+    ~KioskInput() override;
+
+    // Escape and Ctrl+Q quit, F1 asks for help. Escape typed into a text box
+    // is the text box's own; a held key's repeats do nothing.
+    static KeyAction actionFor(int key, Qt::KeyboardModifiers modifiers, bool inTextBox, bool autoRepeat);
+
+    // The quit button's path: save and close. While the run control runs it
+    // carries the save and close out at its next tick, as the panel's exit
+    // does; before that (start-up, waiting for the server) the settings are
+    // saved here and the bar's quit follows.
+    void quitSavingSettings();
+    // The help button's path, when the button is there to be clicked.
+    void showHelp();
+
+    bool pointerHidden() const { return m_pointerHidden; }
+    platform::ScreenBlanking &screenBlanking() { return *m_blanking; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool handleKey(QObject *watched, QKeyEvent *event);
+    void pointerMoved();
+    void checkPointer();
+    bool pointerOverSlideshow() const;
+    bool isFrameOrPanel(const QWidget *widget) const;
+    void setPointerHidden(bool hidden);
+    bool runControlRunning() const;
+
+    FormPicture &w;
+    std::unique_ptr<platform::ScreenBlanking> m_blanking;
+    QTimer m_pointerCheck;
+    QElapsedTimer m_sinceMove;
+    QPoint m_lastPos;
+    bool m_pointerHidden = false;
+    bool m_quitAsked = false;
+};
