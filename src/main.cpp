@@ -2,6 +2,7 @@
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
 #include "platform/ProcessEnd.h"
+#include "slideshow/WebSurface.h"
 
 #include <QApplication>
 
@@ -18,6 +19,7 @@ void quitOnSignal()
 
 int main(int argc, char *argv[])
 {
+    slideshow::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through
