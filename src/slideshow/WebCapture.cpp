@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QSaveFile>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWindow>
 
@@ -101,6 +102,8 @@ void WebCapture::navigate(std::uint64_t generation)
         m_profile = std::make_unique<QWebEngineProfile>();
         m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        // The page's icon never shows; do not fetch it.
+        m_profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     }
     m_page = new slideshow::SilentPage(m_profile.get(), w.browserSilent, w.webvis);
     QObject::connect(m_page, &QWebEnginePage::loadFinished, w.webvis,
