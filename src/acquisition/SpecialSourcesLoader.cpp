@@ -11,8 +11,29 @@
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebCapture.h"
 
+#include <QBuffer>
+
 using platform::DialogService;
 using platform::MsgButtons;
+
+namespace {
+
+// A page bitmap is six megabytes at full HD; the slide keeps it as PNG, a
+// small fraction of that for a page, without losing a pixel.
+platform::PictureRef compacted(const platform::PictureRef &bitmap)
+{
+    const QImage image = acquisition::decodeFrame(*bitmap);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG"))
+        return bitmap;
+    auto picture = std::make_shared<platform::Picture>(*bitmap);
+    picture->encoded = png;
+    return picture;
+}
+
+} // namespace
 
 void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
 {
@@ -33,7 +54,7 @@ void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
     switch (capture.CaptureWebPage()) {
     case WebCapture::Outcome::Captured:
         if (const auto loaded = acquisition::loadStandardPicture(capture.bitmapPath(), kMiniaturaPixels)) {
-            placePicture(k, loaded->picture, false);
+            placePicture(k, compacted(loaded->picture), false);
             showThumbnail(loaded->thumbnail);
             w.listImageProperties[k] = 2;
         } else {

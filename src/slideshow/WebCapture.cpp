@@ -17,6 +17,8 @@
 #include <QWebEngineView>
 #include <QWindow>
 
+#include <malloc.h>
+
 using platform::EventPump;
 
 namespace {
@@ -116,8 +118,14 @@ void WebCapture::releasePage()
 {
     // The page's renderer process ends with the page, so between captures
     // the engine holds no page at all.
+    if (!m_page)
+        return;
     delete m_page.data();
     m_page = nullptr;
+    m_profile.reset();
+    // The engine frees a page's memory in many threads' heaps; give it back
+    // to the system instead of keeping it for a page that comes much later.
+    malloc_trim(0);
 }
 
 WebCapture::Outcome WebCapture::CaptureWebPage()
