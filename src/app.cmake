@@ -17,7 +17,7 @@ target_include_directories(cirrolith_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(cirrolith_app PUBLIC
     CIRROLITH_CATALOGUE_URL="${CIRROLITH_CATALOGUE_URL}")
 target_link_libraries(cirrolith_app PUBLIC cirrolith_platform
-    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Network Qt6::Xml)
+    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Network Qt6::Xml Qt6::WebEngineWidgets)
 if(TARGET cirrolith_anigif)
   target_link_libraries(cirrolith_app PUBLIC cirrolith_anigif)
 endif()

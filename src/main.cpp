@@ -2,6 +2,7 @@
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
 #include "platform/ProcessEnd.h"
+#include "slideshow/WebSurface.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -35,6 +36,8 @@ int main(int argc, char *argv[])
     // A file-size limit must fail a write (which keeps the old file), not
     // kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
+
+    slideshow::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through

@@ -24,9 +24,9 @@ QString localExtension(const QString &extension)
     return out.size() > 1 ? out : QStringLiteral(".img");
 }
 
-QString aniGifCopyPath(const QString &stem, const QString &tag, int number, const QString &extension)
+QString aniGifCopyPath(const QString &stem, const QString &tag, int number)
 {
-    return stem + tag + QString::number(number) + extension;
+    return stem + tag + QString::number(number) + QStringLiteral(".gif");
 }
 
 QStringList folderSlideNames(const QStringList &listing, int limit)

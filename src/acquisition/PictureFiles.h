@@ -23,8 +23,9 @@ inline bool isPngExtension(const QString &extension) { return extension == QLati
 // folder or into another file's name.
 QString localExtension(const QString &extension);
 
-// The numbered copy of an animated GIF: stem + tag + n + extension.
-QString aniGifCopyPath(const QString &stem, const QString &tag, int number, const QString &extension);
+// The numbered copy of an animated GIF: stem + tag + n + ".gif", whatever
+// the address ended in, because the player looks for exactly that name.
+QString aniGifCopyPath(const QString &stem, const QString &tag, int number);
 
 // Up to `limit` names of the slideshow folder that end in "jpg" or "JPG",
 // in the given (listing) order; ".jpeg" and other cases do not count.

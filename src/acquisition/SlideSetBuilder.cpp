@@ -16,6 +16,7 @@
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/Slideshow.h"
+#include "slideshow/WebSurface.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -31,7 +32,7 @@ using platform::MsgIcon;
 
 namespace {
 
-constexpr QSize kThumbBox(346, 260);   // Miniatura, in pixels
+constexpr QSize kThumbBox = SlideSetBuilder::kMiniaturaPixels;
 constexpr float kMiniaturaWidth = 5190, kMiniaturaHeight = 3900;
 
 platform::Image *holder(const QString &name, QWidget *parent, const char *resource)
@@ -155,8 +156,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
         if (w.listImageProperties[cnt] == 4) {
             // The player reads the file later; each animation gets a copy of
             // its own because the download file is reused.
-            const QString copy = acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag,
-                                                             w.cntAniGif, localExtension);
+            const QString copy = acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, w.cntAniGif);
             QFile::remove(copy);
             QFile::copy(localFile, copy);
             ++w.cntAniGif;
@@ -260,6 +260,10 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     if (!pause(200, generation))                                               // 7
         return result;
 
+    // The n-th animated slide of this build is stored as file n, whatever
+    // the slideshow had counted up to when the build started.
+    if (changed || w.clockReload == 1)
+        w.cntAniGif = 1;
     int k = 0;                                                                 // 8
     while (k < kListSize && !w.listImageSELECTED[k].isEmpty()) {
         if (changed || w.clockReload == 1) {
@@ -267,12 +271,17 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
                 return result;
             w.tmpStrUrl = w.listImageSELECTED[k].trimmed();
             const QChar kind = w.tmpStrUrl.isEmpty() ? QChar() : w.tmpStrUrl[0];
+            // A slot keeps nothing of the kind it had in an earlier set: a
+            // former animation slot would copy and play a still picture.
+            if (kind != u'4')
+                w.listImageProperties[k] = 0;
             if (kind == u'2' || kind == u'3') {
-                // Web pages are captured by the special picture sources.
                 PrepareWebPage();
+                CaptureWebPageInto(k, kind);
             } else if (kind == u'5') {
-                // Picture series are expanded by the special picture sources.
+                LoadPictureSeries(k);
             } else if (kind == u'4') {
+                slideshow::CloseBrowserWindows();
                 w.listImageProperties[k] = 4;
                 w.tmpStrUrl[0] = u'h';
                 Load_JPG_GIF_PNG_On_Array(w.tmpStrUrl, k);
@@ -290,7 +299,11 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
 
     w.clockReload = 0;                                                         // 9
 
-    MessaggioAggiornate->Move(3000, 2000);                                     // 10
+    // Auto-size: the notice takes its picture's size.
+    const QSize notice = MessaggioAggiornate->pixmap().size();                 // 10
+    const double tpp = platform::Screen::twipsPerPixelX();
+    MessaggioAggiornate->Move(3000, 2000, static_cast<float>(notice.width() * tpp),
+                              static_cast<float>(notice.height() * tpp));
     MessaggioAggiornate->show();
     MessaggioAggiornate->raise();
     beep();
@@ -342,7 +355,7 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
 
 void SlideSetBuilder::PrepareWebPage()
 {
-    // Closing stray browser windows comes with the special picture sources.
+    slideshow::CloseBrowserWindows();
     const int out = platform::units::twipsToPixels(100, platform::Screen::dpi());
     w.slideshow->ucAniGIF1->setGeometry(out, out, 0, 0);
     w.IsWebPage = true;

@@ -4,6 +4,7 @@
 #include "platform/Picture.h"
 
 #include <QLineEdit>
+#include <QSize>
 
 #include <cstdint>
 
@@ -15,6 +16,9 @@ class FormPicture;
 // the loading progress and the opening of the configuration panel.
 class SlideSetBuilder {
 public:
+    // The loading preview Miniatura, in pixels.
+    static constexpr QSize kMiniaturaPixels{346, 260};
+
     explicit SlideSetBuilder(FormPicture &form);
 
     // Mode 0: from the panel's selection; 1: reload the current set; 2: from
@@ -23,6 +27,12 @@ public:
     bool BuildSlideSet(int mode);
     void OpenSetupPanel();
     void PrepareWebPage();
+
+    // Special sources. A web page ("2", or "3" with the home-town values in
+    // its address) is captured into slot k; a numbered series fills slots
+    // k, k+1, ... and leaves k on its last slot (on k when it filled none).
+    void CaptureWebPageInto(int k, QChar kind);
+    void LoadPictureSeries(int &k);
 
     // Downloads and decodes one picture into slot cnt; a failure leaves a
     // placeholder there.

@@ -16,6 +16,7 @@
 #include "panel/TownFrame.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/Slideshow.h"
+#include "slideshow/WebSurface.h"
 #include "acquisition/SlideSetBuilder.h"
 #include "core/RunControl.h"
 #include "platform/DialogService.h"
@@ -71,7 +72,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     setObjectName(QStringLiteral("FormPicture"));
     setWindowTitle(QStringLiteral("Cirrolith"));
 
-    webvis = new platform::Vb<QWidget>(QStringLiteral("webvis"), this);
+    webvis = new platform::Vb<QWebEngineView>(QStringLiteral("webvis"), this);
     whoWeAre = new platform::Label(QStringLiteral("whoWeAre"), this);
     whoWeAre->Move(0, 0, 9000, kLabelHeight);
     lCountDown = new platform::Label(QStringLiteral("lCountDown"), this);
@@ -255,7 +256,7 @@ bool FormPicture::Form_Load()
     // 34: start-up never waits on the network, so the window is on screen at
     // once whatever the web site does.
     catalogue->CheckVersionInBackground();
-    // 35: closing stray browser windows comes with the special-sources subsystem.
+    slideshow::CloseBrowserWindows();                                          // 35
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QFrame>
 #include <QWidget>
+#include <QWebEngineView>
 
 #include <array>
 #include <memory>
@@ -80,7 +81,7 @@ public:
     TownFrame *FormYourTown;                    // the home-town form
     ConnectionFrame *Frame_Select_Connection;
     LanguageFrame *Frame_Select_Language;
-    platform::Vb<QWidget> *webvis;
+    platform::Vb<QWebEngineView> *webvis;   // the browser control
     std::unique_ptr<ControlBar> bar;   // the control bar along the bottom edge
     std::unique_ptr<Slideshow> slideshow;        // drawing slides, the slideshow clock
     std::unique_ptr<SlideSetBuilder> slides;     // building and loading the slide set

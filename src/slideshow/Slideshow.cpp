@@ -16,6 +16,7 @@
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
+#include "slideshow/WebCapture.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -60,6 +61,7 @@ Slideshow::Slideshow(FormPicture &form) : w(form)
     ucAniGIF1->hide();
     ucAniGIF1->lower();
     w.webvis->lower();
+    webCapture = std::make_unique<WebCapture>(w);
 
     w.imgClock.setHandler([this] { imgClock_Timer(); });
     QObject::connect(w.SSTCfg->txtDisplay, &QLineEdit::textChanged, &w, [this] { txtDisplay_Change(); });
@@ -168,8 +170,7 @@ void Slideshow::placeAnimation(int)
 {
     ucAniGIF1->setDelayAnimation(1);
     ucAniGIF1->setGeometry(fotoBrowser->geometry());
-    ucAniGIF1->LoadAnimatedGIF_File(acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag,
-                                                                 w.cntAniGif, QStringLiteral(".gif")));
+    ucAniGIF1->LoadAnimatedGIF_File(acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, w.cntAniGif));
     ShowAnimationSurface();
     ++w.cntAniGif;
 }
@@ -214,7 +215,7 @@ bool Slideshow::ResetAniGifFiles()
     const QString placeholder = w.appPath + QStringLiteral("/pic_not_available.gif");
     for (int n = 1; n <= 99; ++n) {
         const QString path =
-            acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, n, QStringLiteral(".gif"));
+            acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, n);
         if (!QFile::exists(path))
             break;
         if (!QFile::remove(path) || !QFile::copy(placeholder, path)) {
@@ -299,7 +300,8 @@ void Slideshow::runTimingAndCredit(int p)
 
 void Slideshow::imgClock_Timer()
 {
-    if (w.flagCmdButton != CmdRun)                                           // 1
+    // A page capture owns the screen until it has restored the bar.
+    if (w.flagCmdButton != CmdRun || w.Http2BmpRunning)                      // 1
         return;
     w.imgClock.setEnabled(false);                                            // 2
     w.clockStatus = 1;

@@ -7,11 +7,13 @@
 #include <QSize>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class FormPicture;
 class PictureBox;
 class ucAniGIF;
+class WebCapture;
 
 // The slideshow: the clock's tick, drawing one slide on one of the three
 // surfaces, the display-mode switch and the animated slides.
@@ -48,6 +50,7 @@ public:
 
     PictureBox *fotoBrowser;
     ucAniGIF *ucAniGIF1;
+    std::unique_ptr<WebCapture> webCapture;   // web pages turned into slides
     FrameCache frames;
 
 private:

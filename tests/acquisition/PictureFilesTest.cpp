@@ -35,7 +35,7 @@ TEST(PictureFiles, LocalExtensionCannotLeaveTheWorkFolder)
             << local.toStdString();
         EXPECT_EQ(local.count('.'), 1);
     }
-    EXPECT_EQ(aniGifCopyPath("/w/Cirrolith4_Img", "_ANIGIF_", 3, ".gif"), "/w/Cirrolith4_Img_ANIGIF_3.gif");
+    EXPECT_EQ(aniGifCopyPath("/w/Cirrolith4_Img", "_ANIGIF_", 3), "/w/Cirrolith4_Img_ANIGIF_3.gif");
 }
 
 TEST(PictureFiles, FolderTakesNineJpgNamesInListingOrder)

@@ -1,6 +1,7 @@
 // The slide set builder downloading from the reference catalogue server's
 // web root: every kind of outcome lands in its slot.
 #include "acquisition/SlideSetBuilder.h"
+#include "anigif/ucAniGIF.h"
 #include "panel/SetupPanel.h"
 #include "server/ServerProcess.h"
 #include "slideshow/PictureBox.h"
@@ -13,6 +14,9 @@
 #include <QDir>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <map>
 
 using platform::MsgIcon;
 
@@ -275,4 +279,156 @@ TEST_F(Builder, FromTheProbeToTheFirstSlide)
         if (line.contains(" GET "))
             kinds << line.section('[', -1).section(']', 0, 0);
     EXPECT_EQ(kinds.mid(0, 4), QStringList({"probe", "message", "selected", "credits"}));
+}
+
+namespace {
+
+QStringList fileTargets(const QString &logFile)
+{
+    QFile f(logFile);
+    QStringList targets;
+    if (!f.open(QIODevice::ReadOnly))
+        return targets;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
+        if (line.contains("[file"))
+            targets << line.section(' ', 4, 4);
+    return targets;
+}
+
+} // namespace
+
+TEST_F(Builder, SeriesFillsConsecutiveSlotsAndTheBuilderSkipsAsManyEntries)
+{
+    for (int n : {8, 9, 10})
+        writeFile(webroot.path() + QStringLiteral("/seq-%1.jpg").arg(n, 2, 10, QChar('0')),
+                  encode(solid(100 + n, 50, Qt::gray), "JPEG"));
+    const QStringList set = {"5" + base.mid(1) + "seq-*.jpg,8,1,3,2", base + "skipped1.jpg",
+                             base + "skipped2.jpg", base + "a.jpg"};
+    for (int i = 0; i < set.size(); ++i)
+        form->listURL[i] = set[i];
+    // A slot that held an animation in an earlier set holds a still now.
+    form->listImageProperties[1] = 4;
+    form->lCountDown->setText("loading ");
+
+    EXPECT_TRUE(form->BuildSlideSet(2));
+
+    EXPECT_EQ(fileTargets(logFile), QStringList({"/seq-08.jpg", "/seq-09.jpg", "/seq-10.jpg", "/a.jpg"}));
+    ASSERT_EQ(form->slideCount, 4);
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(form->listIMAGE[k]) << k;
+        EXPECT_EQ(form->listIMAGE[k]->pixels, QSize(108 + k, 50)) << k;
+        EXPECT_EQ(form->listImageProperties[k], 1) << k;
+        EXPECT_FALSE(form->listIMAGEnotLoaded[k]) << k;
+    }
+    EXPECT_EQ(form->listIMAGE[3]->pixels, QSize(800, 600));
+    EXPECT_EQ(form->lCountDown->text(), "loading ***");
+    EXPECT_FALSE(QFile::exists(form->pictureFileStem + "_ANIGIF_1.gif"));
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(Builder, MalformedOrEmptySeriesGetAPlaceholderAndTheBuildMovesOn)
+{
+    const QStringList set = {"5" + base.mid(1) + "seq.jpg,1,1,4,2", "5" + base.mid(1) + "seq-*.jpg,1,1,0,2",
+                             "5" + base.mid(1) + "seq-*.jpg,32767,1,0,2", base + "a.jpg"};
+    for (int i = 0; i < set.size(); ++i)
+        form->listURL[i] = set[i];
+    for (int k = 0; k < 3; ++k)
+        form->listIMAGE[k] = form->slides->logoPicture();   // left by an earlier set
+
+    EXPECT_TRUE(form->BuildSlideSet(2));
+
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "Proc ZazuzIririri Error " + QString::number(set[0].size() - 7 + 1));
+    EXPECT_EQ(form->slideCount, 4);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(form->listIMAGE[k], form->slides->notAvailablePicture()) << k;
+        EXPECT_TRUE(form->listIMAGEnotLoaded[k]) << k;
+    }
+    EXPECT_EQ(form->listIMAGE[3]->pixels, QSize(800, 600));
+    EXPECT_EQ(fileTargets(logFile), QStringList({"/a.jpg"}));
+}
+
+TEST_F(Builder, NoSeriesSlotPassesTheEndOfTheLists)
+{
+    writeFile(webroot.path() + "/seq-08.jpg", encode(solid(30, 20, Qt::gray), "JPEG"));
+    writeFile(webroot.path() + "/seq-09.jpg", encode(solid(31, 20, Qt::gray), "JPEG"));
+    form->tmpStrUrl = "5" + base.mid(1) + "seq-*.jpg,8,1,3,2";
+    int k = kListSize - 2;
+    form->slides->LoadPictureSeries(k);
+    EXPECT_EQ(k, kListSize - 1);
+    EXPECT_EQ(form->listIMAGE[kListSize - 1]->pixels, QSize(31, 20));
+    EXPECT_EQ(fileTargets(logFile), QStringList({"/seq-08.jpg", "/seq-09.jpg"}));
+}
+
+TEST_F(Builder, AfterASelectionChangeEveryAnimationPlaysItsOwnGif)
+{
+    // Four GIFs that differ in a colour of their palette; two with addresses
+    // that do not end in ".gif".
+    const QString web = webroot.path();
+    const QByteArray original = readAll(web + "/anim1.gif");
+    ASSERT_GT(original.size(), 20);
+    ASSERT_TRUE(static_cast<unsigned char>(original[10]) & 0x80);   // a global palette
+    const std::vector<std::pair<QString, char>> gifs = {
+        {"anim1.gif", 11}, {"anim2.gif", 22}, {"anim3.GIF", 33}, {"anim4.gif", 44}};
+    std::map<QString, QByteArray> shown;   // what the control shows for each file
+    for (const auto &[name, colour] : gifs) {
+        QByteArray bytes = original;
+        bytes[16] = colour;
+        writeFile(web + "/" + name, bytes);
+        ucAniGIF reference;
+        ASSERT_TRUE(reference.LoadAnimatedGIF_File(web + "/" + name));
+        shown[name] = reference.AnimatedGIF().bytes;
+    }
+    ASSERT_NE(shown["anim1.gif"], shown["anim2.gif"]);
+    const auto anim = [&](const QString &name) { return "4" + base.mid(1) + name; };
+
+    form->catalogueLoaded = 1;
+    form->catalogueStatus = "1";
+    form->ranVal = 1440;
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("1000");
+    form->firstLaunch = 2;
+    ucAniGIF &player = *form->slideshow->ucAniGIF1;
+    const auto playThrough = [&](int slides) {
+        QList<QByteArray> played;
+        for (int i = 0; i < slides; ++i) {
+            form->imgClock.fire();
+            played << (player.isHidden() ? QByteArray() : player.AnimatedGIF().bytes);
+        }
+        return played;
+    };
+
+    form->listURL[0] = anim("anim1.gif");
+    form->listURL[1] = anim("anim2.gif");
+    ASSERT_TRUE(form->BuildSlideSet(2));
+    EXPECT_EQ(playThrough(2), QList<QByteArray>({shown["anim1.gif"], shown["anim2.gif"]}));
+    EXPECT_EQ(form->cntAniGif, 3);
+
+    // Mid-pass, the selection changes: a still where an animation was, and
+    // the animations further on.
+    form->listURL[0] = base + "a.jpg";
+    form->listURL[1] = anim("anim3.GIF");
+    form->listURL[2] = anim("anim4.gif?t=1");
+    ASSERT_TRUE(form->BuildSlideSet(2));
+    EXPECT_EQ(form->listImageProperties[0], 1);
+    EXPECT_EQ(playThrough(3), QList<QByteArray>({QByteArray(), shown["anim3.GIF"], shown["anim4.gif"]}));
+    // And so on the next pass.
+    EXPECT_EQ(playThrough(3).mid(1), QList<QByteArray>({shown["anim3.GIF"], shown["anim4.gif"]}));
+}
+
+TEST_F(Builder, TheUpdateNoticeHasItsPicturesSize)
+{
+    form->listURL[0] = base + "a.jpg";
+    QSize seen;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!form->slides->MessaggioAggiornate->isHidden())
+            seen = form->slides->MessaggioAggiornate->size();
+    });
+    probe.start(5);
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    const QSize picture = form->slides->MessaggioAggiornate->pixmap().size();
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_EQ(seen, picture);
+    EXPECT_EQ(form->slides->MessaggioAggiornate->pos(), QPoint(200, 133));   // 3000 and 2000 twips at 96 DPI
 }

@@ -188,10 +188,12 @@ int main(int argc, char **argv)
     // Package contents: two ready-made collections and the new edition marker.
     const QString packageDir = parser.value(packageOpt);
     QDir(packageDir).removeRecursively();
-    QList<const server::CatalogueEntry *> radar, cams;
+    QList<const server::CatalogueEntry *> radar, cams, pages;
     for (const auto &e : cat->entries) {
         const QString a = QString::fromStdString(e.address);
-        if (a.contains(QLatin1String("/radar/")))
+        if (a.startsWith(QLatin1Char('2')) || a.startsWith(QLatin1Char('3')) || a.startsWith(QLatin1Char('5')))
+            pages.append(&e);
+        else if (a.contains(QLatin1String("/radar/")))
             radar.append(&e);
         else if (a.contains(QLatin1String("/cam/")))
             cams.append(&e);
@@ -200,6 +202,9 @@ int main(int argc, char **argv)
               collectionXml(QStringLiteral("01152025_090000"), QStringLiteral("01-15-2025 09:00:00"), radar));
     writeFile(packageDir + QStringLiteral("/Cirrolith_Collection_01152025_093000.xml"),
               collectionXml(QStringLiteral("01152025_093000"), QStringLiteral("01-15-2025 09:30:00"), cams));
+    // Web pages and the picture series, ready to pick in one go.
+    writeFile(packageDir + QStringLiteral("/Cirrolith_Collection_01152025_100000.xml"),
+              collectionXml(QStringLiteral("01152025_100000"), QStringLiteral("01-15-2025 10:00:00"), pages));
     writeFile(packageDir + QStringLiteral("/LocalCollection.dat"), edition.toLatin1());
 
     return failures ? 1 : 0;

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class FormPicture;
+class QWebEngineProfile;
+
+namespace slideshow {
+class SilentPage;
+}
+
+// Turns a web page into a picture: shows webPageAddress full screen in the
+// browser control webvis with the bar hidden, waits for the page and a few
+// seconds more, and writes what the control has drawn to the page bitmap.
+class WebCapture {
+public:
+    // The longest wait for a page to report completion (nominal ms). A page
+    // that takes longer is given up: its slide gets the not-available picture
+    // and the build goes on. A minute covers slow hosts without stalling a
+    // whole slide set on one dead page.
+    static constexpr int kPageLoadLimitMs = 60000;
+
+    enum class Outcome {
+        Captured,    // the bitmap holds the page
+        PageFailed,  // the page could not be loaded (no host, refused, ...)
+        TimedOut,    // no completion within kPageLoadLimitMs
+        NotSaved,    // the bitmap could not be written
+        GaveUp,      // the program is quitting, or a newer capture took over
+    };
+
+    explicit WebCapture(FormPicture &form);
+    ~WebCapture();
+
+    Outcome CaptureWebPage();
+
+    // The browser control's page-completion notification for the capture
+    // `generation`; a late one of an abandoned page changes nothing.
+    void webvis_PageLoaded(std::uint64_t generation, bool ok);
+    void Timer4000_Timer();
+
+    void StayOnTop();
+    void StopStayOnTop();
+    bool isTopMost() const;
+
+    // Writes the browser control's own pixels, at screen size, to the page
+    // bitmap, replacing it in one step. Windows of other programs over the
+    // screen never get into it. False when nothing could be written.
+    bool SaveScreenBitmap();
+    QString bitmapPath() const;
+    // The browser control's pixels at screen size (null when it has none).
+    QImage grabView() const;
+
+    std::uint64_t generation() const { return m_generation; }
+
+private:
+    bool stillWanted(std::uint64_t generation) const;
+    bool waitTimer4000(int ms, std::uint64_t generation);
+    bool waitForPage(std::uint64_t generation);
+    void navigate(std::uint64_t generation);
+    void releasePage();
+    void SetWindowTopMost(bool on);
+
+    FormPicture &w;
+    std::unique_ptr<QWebEngineProfile> m_profile;
+    QPointer<slideshow::SilentPage> m_page;
+    std::uint64_t m_generation = 0;
+    bool m_lastLoadOk = true;
+};
