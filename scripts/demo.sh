@@ -65,13 +65,21 @@ if ! grep -q '^listening on ' "$out"; then
 fi
 echo "demo: catalogue server $(cat "$out"), log in $log"
 
-if [ "$(id -u)" = 0 ]; then
-    # The web engine refuses to run its sandbox as root.
-    export QTWEBENGINE_DISABLE_SANDBOX=1
-    export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
-fi
+# As root the program turns the web engine's sandbox off itself.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "demo: no display found (DISPLAY is not set); the program may not start" >&2
+fi
+
+# A fresh demo shows every kind of picture: besides the first run's four, the
+# forecast page, the home-town page and the satellite series (catalogue
+# positions 32..34, ids 40..42). Settings the user already has are kept.
+work="$build/portable/Data/Cirrolith_Work"
+mkdir -p "$work"
+if [ ! -e "$work/Cirrolith4_Config.dat" ] && [ ! -e "$work/Cirrolith4_Picture_List.dat" ]; then
+    printf '15\r\n4\r\nFull_Screen\r\n\r\n\r\n' > "$work/Cirrolith4_Config.dat"
+    printf '0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n32\r\n40\r\n33\r\n41\r\n34\r\n42\r\n\r\n\r\n' \
+        > "$work/Cirrolith4_Picture_List.dat"
+    echo "demo: a first demo selection with the web pages and the picture series"
 fi
 
 echo "demo: Escape or Ctrl+Q saves and quits, F1 is help; settings in $build/portable/Data/Cirrolith_Work"

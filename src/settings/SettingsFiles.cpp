@@ -132,6 +132,17 @@ bool SettingsFiles::WritePictureList()
     std::vector<PictureListEntry> entries;
     if (!w.configValid) {
         entries = defaultPictureList();
+    } else if (w.SSTCfg->Tabella_Mappe_Selezionate->count() == 0) {
+        // The panel's list was never filled in this run (a quit from the
+        // slideshow, by key or on a fatal condition): it says nothing about
+        // the selection, so the stored one is written back unchanged rather
+        // than replaced by an empty one.
+        const auto bytes = platform::textfile::readAll(pictureListPath());
+        if (bytes)
+            entries = parsePictureList(*bytes);
+        RecordSelection(true);
+        for (const PictureListEntry &e : entries)
+            RecordSelection(false, e.position + 1);
     } else {
         RecordSelection(true);
         QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;

@@ -12,34 +12,9 @@
 
 namespace kiosk {
 
+// What TempPortable::writeSecondStart writes.
 inline const QByteArray kConfig("15\r\n2\r\nFull_Screen\r\n\r\n\r\n");
-
-// Language, connection, town, configuration and picture list in place: the
-// program starts straight into the slideshow of the demo's default pictures.
-inline void writeSecondStart(const TempPortable &portable)
-{
-    portable.write("Cirrolith4_Language.dat", " 1");
-    portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
-    portable.write("Cirrolith4_MyTown.dat",
-                   "Courmayeur\r\nNew+York\r\nny\r\nus\r\nNaples\r\nItaly\r\nOPTION1\r\nOPTION2\r\n"
-                   "OPTION3\r\nOPTION4\r\nOPTION5\r\nOPTION6\r\nOPTION7\r\nOPTION8\r\nF\r\n \r\n \r\n \r\n");
-    portable.write("Cirrolith4_Config.dat", kConfig);
-    portable.write("Cirrolith4_Picture_List.dat", "0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
-}
-
-inline void copyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
-    }
-}
+inline const QByteArray kPictureList("0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n");
 
 // xdotool's exit status and output.
 inline QString xdotool(const QStringList &args, int *status = nullptr)

@@ -27,7 +27,7 @@ protected:
     {
         const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
         ASSERT_FALSE(build.isEmpty());
-        kiosk::copyTree(build + "/portable/App", portable.root() + "/App");
+        copyTree(build + "/portable/App", portable.root() + "/App");
         program = portable.appDir() + "/cirrolith";
         ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
     }
@@ -103,7 +103,7 @@ protected:
 
     void writeSettingsLongAgo()
     {
-        kiosk::writeSecondStart(portable);
+        portable.writeSecondStart();
         QFile config(portable.work("Cirrolith4_Config.dat"));
         ASSERT_TRUE(config.open(QIODevice::ReadWrite));
         ASSERT_TRUE(config.setFileTime(kLongAgo, QFileDevice::FileModificationTime));
@@ -161,6 +161,9 @@ TEST_F(KioskProgram, EscapeDuringTheSlideshowSavesAndEnds)
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_GT(configWritten(), kLongAgo);
     EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), kiosk::kConfig);
+    // The selection survives a save from the slideshow, where the panel's
+    // list was never filled.
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kiosk::kPictureList);
 }
 
 // Before the run control runs (the server never answers), Escape and Ctrl+Q
@@ -179,5 +182,6 @@ TEST_F(KioskProgram, QuitKeysWhileWaitingForTheServerSaveAndEnd)
         EXPECT_EQ(process.exitCode(), 0) << keys;
         EXPECT_GT(configWritten(), kLongAgo) << keys;
         EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), kiosk::kConfig) << keys;
+        EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kiosk::kPictureList) << keys;
     }
 }

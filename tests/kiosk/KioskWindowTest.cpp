@@ -51,7 +51,7 @@ protected:
         ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
         platform::ProcessEnd::resetForTests();
         platform::EventPump::resetQuit();
-        kiosk::writeSecondStart(portable);
+        portable.writeSecondStart();
         // Nothing answers: the window waits for the server, as on a first contact.
         form = std::make_unique<FormPicture>(StartOptions{portable.appDir(), QString()});
         ASSERT_TRUE(form->Form_Load());
@@ -228,7 +228,7 @@ TEST(ScreenBlanking, TheMainWindowAsksOnTheSessionBus)
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
 
     TempPortable portable;
-    kiosk::writeSecondStart(portable);
+    portable.writeSecondStart();
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs scope(&dialogs);
     platform::EventPump::resetQuit();

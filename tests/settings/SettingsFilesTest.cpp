@@ -137,6 +137,21 @@ TEST_F(Settings, SelectionIsWrittenWithIdsAndRecorded)
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), QByteArray("\r\n\r\n"));
 }
 
+// A save from the slideshow (a quit key, a fatal condition) comes before the
+// panel's list was ever filled: the stored selection must survive it.
+TEST_F(Settings, SaveBeforeThePanelWasFilledKeepsTheSelection)
+{
+    const QByteArray selection("0\r\n14\r\n1\r\n1\r\n32\r\n40\r\n34\r\n42\r\n\r\n\r\n");
+    portable.write("Cirrolith4_Picture_List.dat", selection);
+    ASSERT_EQ(form->SSTCfg->Tabella_Mappe_Selezionate->count(), 0);
+    form->SSTCfg->SSTCfg_timeRefresh->setText("9");
+    form->settings.SaveConfig();
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), selection);
+    EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n9\r\n"));
+    EXPECT_EQ(form->selectionCount, 4);
+    EXPECT_EQ(form->listIdCopyright[3], 35);
+}
+
 TEST_F(Settings, FailedWriteKeepsTheSettingsAndSaysSo)
 {
     portable.write("Cirrolith4_Language.dat", " 1");
