@@ -19,10 +19,7 @@ class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
-        ASSERT_FALSE(build.isEmpty());
-        copyTree(build + "/portable/App", portable.root() + "/App");
-        program = portable.appDir() + "/cirrolith";
+        program = installBuiltProgram(portable);
         ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
         ASSERT_TRUE(QFile::exists(portable.appDir() + "/pic_not_available.gif"));
         ASSERT_TRUE(QFile::exists(portable.appDir() + "/Cirrolith.html"));

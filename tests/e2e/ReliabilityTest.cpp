@@ -81,8 +81,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
-        const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
-        copyTree(build + "/portable/App", portable.root() + "/App");
+        ASSERT_FALSE(installBuiltProgram(portable).isEmpty());
         portable.writeSecondStart();
         for (const char *name : {"Cirrolith4_Language.dat", "Cirrolith4_Proxy.dat", "Cirrolith4_MyTown.dat",
                                  "Cirrolith4_Config.dat", "Cirrolith4_Picture_List.dat"})

@@ -25,10 +25,7 @@ class KioskProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
-        ASSERT_FALSE(build.isEmpty());
-        copyTree(build + "/portable/App", portable.root() + "/App");
-        program = portable.appDir() + "/cirrolith";
+        program = installBuiltProgram(portable);
         ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
     }
     void TearDown() override

@@ -14,11 +14,8 @@
 
 TEST(FullDiskRun, StartUpKeepsTheProxyFileAndReportsTheFailedWrite)
 {
-    const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
-    ASSERT_FALSE(build.isEmpty());
     TempPortable portable;
-    copyTree(build + "/portable/App", portable.root() + "/App");
-    const QString program = portable.appDir() + "/cirrolith";
+    const QString program = installBuiltProgram(portable);
     ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
 
     // A complete second-run work folder, so start-up asks nothing.

@@ -68,3 +68,15 @@ inline void copyTree(const QString &from, const QString &to)
             QFile::copy(path, target);
     }
 }
+
+// Copies the built program (CIRROLITH_BUILD_DIR/portable/App) into the
+// portable folder and returns the program's path there; empty when the build
+// folder is unknown.
+inline QString installBuiltProgram(const TempPortable &portable)
+{
+    const QString build = qEnvironmentVariable("CIRROLITH_BUILD_DIR");
+    if (build.isEmpty())
+        return QString();
+    copyTree(build + QStringLiteral("/portable/App"), portable.root() + QStringLiteral("/App"));
+    return portable.appDir() + QStringLiteral("/cirrolith");
+}
