@@ -14,6 +14,7 @@
 #include "slideshow/PictureBox.h"
 #include "slideshow/SlideLayout.h"
 #include "slideshow/Slideshow.h"
+#include "support/DemoServers.h"
 #include "support/TempPortable.h"
 
 #include <QDeadlineTimer>
@@ -29,12 +30,6 @@
 #include <map>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The credit line shows its whole caption: it starts right of the square
 // pictures over its left end and ends inside the label.
@@ -68,20 +63,8 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
 
     // The pictures are served by one server; the catalogue, rewritten to
     // point at it, by another.
-    servertest::ServerProcess files;
-    ASSERT_TRUE(files.start({"--catalogue", CIRROLITH_DEMO_CATALOGUE, "--webroot", CIRROLITH_DEMO_WEBROOT}))
-        << files.stderrText();
-    QTemporaryDir dir;
-    const QString catalogue = dir.filePath("catalogue.txt");
-    QFile out(catalogue);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(readFile(CIRROLITH_DEMO_CATALOGUE)
-                  .replace("127.0.0.1:8473", QByteArray("127.0.0.1:") + QByteArray::number(files.port())));
-    out.close();
-    const QString log = dir.filePath("server.log");
-    servertest::ServerProcess server;
-    ASSERT_TRUE(server.start({"--catalogue", catalogue.toStdString(), "--log", log.toStdString()}))
-        << server.stderrText();
+    DemoServers servers;
+    ASSERT_TRUE(servers.start()) << servers.errorText();
 
     TempPortable portable;
     portable.writeSecondStart();
@@ -91,7 +74,7 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
     platform::EventPump::resetQuit();
     FormPicture form(StartOptions{portable.appDir(), QString()});
     ASSERT_TRUE(form.Form_Load());
-    form.catalogueAddress = QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(server.port());
+    form.catalogueAddress = servers.catalogueAddress();
     form.showCoveringScreen();
     platform::Clock::setSpeed(4);
 
@@ -148,7 +131,7 @@ TEST(DemoScreen, DefaultSelectionIsShownByTheFullScreenTable)
 
     // The requests of a second start, in order and byte for byte.
     QStringList targets;
-    for (const QString &line : QString::fromUtf8(readFile(log)).split('\n', Qt::SkipEmptyParts))
+    for (const QString &line : servers.logText().split('\n', Qt::SkipEmptyParts))
         if (line.contains(" GET /public/catalogue"))
             targets << line.section(' ', 4, 4);
     ASSERT_GE(targets.size(), 4);

@@ -3,6 +3,7 @@
 // the process at once, whatever wait is under way.
 #include "server/ServerProcess.h"
 #include "slideshow/BarLayout.h"
+#include "support/DemoServers.h"
 #include "support/TempPortable.h"
 #include "support/XCloseRequest.h"
 
@@ -28,12 +29,6 @@
 namespace {
 
 constexpr int kQuitBoundMs = 2000;
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool waitFor(const std::function<bool()> &done, int ms)
 {
@@ -99,31 +94,18 @@ protected:
     // catalogue from another, whose own files (the version file) hang too.
     void startServers(const std::vector<std::string> &catalogueFaults)
     {
-        ASSERT_TRUE(pictures.start({"--catalogue", CIRROLITH_DEMO_CATALOGUE, "--webroot",
-                                    CIRROLITH_DEMO_WEBROOT, "--misbehave", "hang,on=files"}))
-            << pictures.stderrText();
-        const QString catalogue = dir.filePath("catalogue.txt");
-        QFile out(catalogue);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(readFile(CIRROLITH_DEMO_CATALOGUE)
-                      .replace("127.0.0.1:8473", "127.0.0.1:" + QByteArray::number(pictures.port())));
-        out.close();
-        std::vector<std::string> args = {"--catalogue", catalogue.toStdString(), "--webroot",
-                                         CIRROLITH_DEMO_WEBROOT, "--log", log().toStdString(),
-                                         "--misbehave", "hang,on=files"};
+        std::vector<std::string> args = {"--webroot", CIRROLITH_DEMO_WEBROOT, "--misbehave", "hang,on=files"};
         for (const std::string &fault : catalogueFaults)
             args.insert(args.end(), {"--misbehave", fault});
-        ASSERT_TRUE(server.start(args)) << server.stderrText();
+        ASSERT_TRUE(servers.start({"--misbehave", "hang,on=files"}, args)) << servers.errorText();
     }
-    QString log() const { return dir.filePath("server.log"); }
-    QString serverLog() const { return QString::fromUtf8(readFile(log())); }
+    QString serverLog() const { return servers.logText(); }
 
     void launch()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("CIRROLITH_CATALOGUE_URL",
-                   QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(server.port()));
+        env.insert("CIRROLITH_CATALOGUE_URL", servers.catalogueAddress());
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         started.start();
@@ -148,9 +130,7 @@ protected:
     }
 
     TempPortable portable;
-    QTemporaryDir dir;
-    servertest::ServerProcess pictures;
-    servertest::ServerProcess server;
+    DemoServers servers;
     QProcess program;
     QElapsedTimer started;
     std::map<QString, QByteArray> before;

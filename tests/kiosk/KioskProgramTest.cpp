@@ -3,6 +3,7 @@
 // only the address variable names.
 #include "kiosk/KioskKit.h"
 #include "server/ServerProcess.h"
+#include "support/DemoServers.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -12,12 +13,6 @@
 using kiosk::xdotool;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 const QDateTime kLongAgo = QDateTime(QDate(2020, 1, 1), QTime(12, 0));
 
@@ -38,20 +33,7 @@ protected:
 
     // The demo catalogue, its pictures on a second server; the catalogue
     // server's log records every request.
-    void startServers()
-    {
-        ASSERT_TRUE(files.start({"--catalogue", CIRROLITH_DEMO_CATALOGUE, "--webroot", CIRROLITH_DEMO_WEBROOT}))
-            << files.stderrText();
-        const QString catalogue = dir.filePath("catalogue.txt");
-        QFile out(catalogue);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(readFile(CIRROLITH_DEMO_CATALOGUE)
-                      .replace("127.0.0.1:8473", QByteArray("127.0.0.1:") + QByteArray::number(files.port())));
-        out.close();
-        log = dir.filePath("server.log");
-        ASSERT_TRUE(server.start({"--catalogue", catalogue.toStdString(), "--log", log.toStdString()}))
-            << server.stderrText();
-    }
+    void startServers() { ASSERT_TRUE(servers.start()) << servers.errorText(); }
 
     void launch(const QString &address)
     {
@@ -82,7 +64,7 @@ protected:
 
     int catalogueRequests() const
     {
-        return QString::fromUtf8(readFile(log)).count(QStringLiteral(" GET /public/catalogue"));
+        return servers.logText().count(QStringLiteral(" GET /public/catalogue"));
     }
 
     bool waitFor(const std::function<bool()> &done, int ms)
@@ -107,12 +89,9 @@ protected:
     }
 
     TempPortable portable;
-    QTemporaryDir dir;
     QString program;
-    QString log;
     QProcess process;
-    servertest::ServerProcess files;
-    servertest::ServerProcess server;
+    DemoServers servers;
 };
 
 } // namespace
@@ -142,7 +121,7 @@ TEST_F(KioskProgram, EscapeDuringTheSlideshowSavesAndEnds)
 {
     startServers();
     writeSettingsLongAgo();
-    launch(QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(server.port()));
+    launch(servers.catalogueAddress());
     ASSERT_TRUE(waitForWindow(30000)) << process.readAllStandardError().toStdString();
     // The four start-up requests, then the pictures and a little more.
     ASSERT_TRUE(waitFor([&] { return catalogueRequests() >= 4; }, 60000))
