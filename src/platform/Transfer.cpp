@@ -282,6 +282,9 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         if (ok && status.isValid())
             ok = status.toInt() >= 200 && status.toInt() < 300;
         reply->disconnect();
+        // Its limits end with it: none may fire before it is gone.
+        for (QTimer *limit : reply->findChildren<QTimer *>())
+            limit->stop();
         reply->deleteLater();
         if (ok && !*opened)   // an empty body is an empty file
             ok = *opened = out->open();
