@@ -43,10 +43,10 @@ std::optional<Rule> parseRule(std::string_view ruleText, std::string &error)
     std::string_view arg = eq == std::string_view::npos ? std::string_view() : head.substr(eq + 1);
     bool hasArg = eq != std::string_view::npos;
 
-    if (mode == "delay") {
-        r.fault = Fault::Delay;
+    if (mode == "delay" || mode == "trickle") {
+        r.fault = mode == "delay" ? Fault::Delay : Fault::Trickle;
         if (!hasArg || !number(arg, r.arg)) {
-            error = "delay needs a number of milliseconds: delay=MS";
+            error = std::string(mode) + " needs a number of milliseconds: " + std::string(mode) + "=MS";
             return std::nullopt;
         }
     } else if (mode == "huge") {
@@ -101,7 +101,7 @@ std::optional<Rule> parseRule(std::string_view ruleText, std::string &error)
     if (!scoped)
         r.commands = kAllCommands;
     if (r.files && (r.fault == Fault::NoMarker || r.fault == Fault::Err || r.fault == Fault::Huge)) {
-        error = "only delay, hang and close apply to files";
+        error = "only delay, hang, close and trickle apply to files";
         return std::nullopt;
     }
     return r;
@@ -152,6 +152,7 @@ std::string applyToReply(const Rule &rule, Command command, std::vector<std::str
     case Fault::Delay:
     case Fault::Hang:
     case Fault::Close:
+    case Fault::Trickle:
         break;
     }
     return formatReply(items);

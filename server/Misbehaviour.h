@@ -12,14 +12,15 @@ namespace cirrolith::server {
 
 // Deliberate faults for testing clients. A rule is written
 //   MODE[=ARG][,on=SCOPE+SCOPE...][,count=N]
-// MODE is delay=MS, hang, close, no-marker, err or huge[=BYTES]; SCOPE is a
+// MODE is delay=MS, hang, close, trickle=MS, no-marker, err or huge[=BYTES];
+// SCOPE is a
 // command name, "files" for static files, or "all" (every catalogue request,
 // the default). count limits the rule to the first N matching requests.
-enum class Fault { Delay, Hang, Close, NoMarker, Err, Huge };
+enum class Fault { Delay, Hang, Close, Trickle, NoMarker, Err, Huge };
 
 struct Rule {
     Fault fault = Fault::Delay;
-    long arg = 0;                       // delay in ms, body size for huge
+    long arg = 0;                       // delay or trickle step in ms, body size for huge
     std::vector<Command> commands;      // catalogue commands it applies to
     bool files = false;                 // applies to static files
     long remaining = -1;                // -1: unlimited

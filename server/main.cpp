@@ -26,6 +26,7 @@
 #include <charconv>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -68,7 +69,7 @@ const char *kUsage =
     "  --log FILE             append the request log to FILE (default: standard error)\n"
     "  --misbehave RULE       deliberate fault, repeatable; RULE is\n"
     "                         MODE[,on=SCOPE+...][,count=N] with MODE one of\n"
-    "                         delay=MS hang close no-marker err huge[=BYTES]\n"
+    "                         delay=MS hang close trickle=MS no-marker err huge[=BYTES]\n"
     "  --check                check the catalogue file and exit\n";
 
 std::mutex stopMutex;
@@ -408,6 +409,23 @@ int main(int argc, char **argv)
         } else {
             res.status = 404;
             res.set_content("not found\n", "text/plain");
+        }
+        if (fault && fault->fault == Fault::Trickle) {
+            // The headers at once, then one byte of the body at a time.
+            auto body = std::make_shared<std::string>(std::move(res.body));
+            const long step = fault->arg;
+            const std::string type = res.get_header_value("Content-Type");
+            res.body.clear();
+            res.headers.erase("Content-Type");
+            res.set_content_provider(body->size(), type.c_str(),
+                                     [body, step](size_t offset, size_t, httplib::DataSink &sink) {
+                                         if (!waitUnlessStopping(step))
+                                             return false;
+                                         return sink.write(body->data() + offset, 1);
+                                     });
+            log.line(line + " -> " + std::to_string(res.status) + " " + std::to_string(body->size()) +
+                     " bytes, trickled [" + tag + "]");
+            return;
         }
         log.line(line + " -> " + std::to_string(res.status) + " " + std::to_string(res.body.size()) + " bytes [" + tag + "]");
     });

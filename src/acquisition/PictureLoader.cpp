@@ -1,5 +1,6 @@
 #include "acquisition/PictureLoader.h"
 
+#include "platform/TextFile.h"
 #include "platform/Units.h"
 
 #include <QBuffer>
@@ -16,13 +17,9 @@ constexpr double kInchesPerMetre = 39.37007874015748;
 
 std::optional<QByteArray> readFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    return file.readAll();
+    // Regular files only: the own picture or a folder slide that is a FIFO
+    // must not block the window.
+    return platform::textfile::readAll(path, error);
 }
 
 QImage flatten(QImage image, const QColor &background)
@@ -154,10 +151,10 @@ GdiPlusResult LoadPictureGdiPlus(const QString &FileName, int Width, int Height,
         return result;
     };
 
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    auto read = platform::textfile::readAll(FileName);   // regular files only
+    if (!read)
         return fail();
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = std::move(*read);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

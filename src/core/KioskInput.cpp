@@ -125,7 +125,7 @@ bool KioskInput::handleKey(QObject *watched, QKeyEvent *event)
     return false;
 }
 
-bool KioskInput::runControlRunning() const { return w.panControl.Enabled() && !w.panControl.held(); }
+bool KioskInput::runControlRunning() const { return w.runControl->canActAtNextTick(); }
 
 void KioskInput::quitSavingSettings()
 {

@@ -86,26 +86,34 @@ void RunControl::panControl_Timer()
         UnlockRunButtons();
         break;
     case CmdSaveAndClose:
-        w.slideshow->fotoBrowser->clearPicture();
-        panel.hide();
-        w.panControl.setEnabled(false);
-        w.timerflag->setBackColor(platform::kVbRed);
-        w.lVersion->hide();
-        panel.SSTCfg_cmdConferma->setEnabled(false);
-        panel.SSTCfg_ExitProgram->setEnabled(false);
-        panel.SSTCfg_ExitProgram_BW->show();
-        panel.SSTCfg_ExitProgram_BW->setEnabled(true);
-        w.settings.SaveConfig();   // does nothing after a reset
-        w.ExitToProgram = true;
-        if (w.debugMode == 1)
-            w.diagnostics->Unload();
-        closeWindow();
-        if (w.restartPending)
-            restartProgram();
+        saveAndClose();
         break;
     default:
         break;
     }
+}
+
+void RunControl::saveAndClose()
+{
+    if (w.ExitToProgram)
+        return;
+    SetupPanel &panel = *w.SSTCfg;
+    w.slideshow->fotoBrowser->clearPicture();
+    panel.hide();
+    w.panControl.setEnabled(false);
+    w.timerflag->setBackColor(platform::kVbRed);
+    w.lVersion->hide();
+    panel.SSTCfg_cmdConferma->setEnabled(false);
+    panel.SSTCfg_ExitProgram->setEnabled(false);
+    panel.SSTCfg_ExitProgram_BW->show();
+    panel.SSTCfg_ExitProgram_BW->setEnabled(true);
+    w.settings.SaveConfig();   // does nothing after a reset
+    w.ExitToProgram = true;
+    if (w.debugMode == 1)
+        w.diagnostics->Unload();
+    closeWindow();
+    if (w.restartPending)
+        restartProgram();
 }
 
 void RunControl::UnlockRunButtons()
@@ -136,7 +144,19 @@ void RunControl::btTermina_Click()
     closeWindow();
 }
 
-void RunControl::SSTCfg_ExitProgram_Click() { w.flagCmdButton = CmdSaveAndClose; }
+bool RunControl::canActAtNextTick() const
+{
+    return w.panControl.Enabled() && !w.panControl.held() && w.clockStatus == 0;
+}
+
+void RunControl::SSTCfg_ExitProgram_Click()
+{
+    w.flagCmdButton = CmdSaveAndClose;
+    // Nothing may hold a quit: with the run control waiting for a download
+    // or a page, the quit is carried out here.
+    if (!canActAtNextTick())
+        saveAndClose();
+}
 
 void RunControl::Cleanup_Click()
 {

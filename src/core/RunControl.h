@@ -15,7 +15,11 @@ public:
     void UnlockRunButtons();
 
     void btTermina_Click();            // quit from the bar, nothing saved
-    void SSTCfg_ExitProgram_Click();   // save and close at the next tick
+    void SSTCfg_ExitProgram_Click();   // save and close at the next tick, or now
+    // True when the next panControl tick carries out the run command: the
+    // timer runs and the slideshow clock is idle. While a build, a download
+    // or a page capture holds the clock, a quit must not wait for it.
+    bool canActAtNextTick() const;
     void Cleanup_Click();              // configuration reset
     void BtCleanup_Click();            // reset from the bar: no restart
 
@@ -27,6 +31,7 @@ public:
     QString executablePath() const;
 
 private:
+    void saveAndClose();
     void closeWindow();
 
     FormPicture &w;

@@ -90,12 +90,20 @@ private:
     int m_backColor = -1;
 };
 
+// A caption label. Its text is always plain: captions carry catalogue text
+// (credit lines, the server's message), whose markup must never be rendered
+// nor load anything.
+class PlainLabel : public QLabel {
+public:
+    explicit PlainLabel(QWidget *parent = nullptr) : QLabel(parent) { setTextFormat(Qt::PlainText); }
+};
+
 // A picture or label that reacts to clicks, as the window's image buttons and
-// caption labels do.
+// caption labels do; its text is plain like PlainLabel's.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit ClickLabel(QWidget *parent = nullptr) : QLabel(parent) {}
+    explicit ClickLabel(QWidget *parent = nullptr) : QLabel(parent) { setTextFormat(Qt::PlainText); }
     void click() { if (isEnabled()) emit clicked(); }
 
 signals:
@@ -110,7 +118,7 @@ protected:
     }
 };
 
-using Label = Vb<QLabel>;
+using Label = Vb<PlainLabel>;
 using Image = Vb<ClickLabel>;
 
 } // namespace platform

@@ -56,6 +56,8 @@ MsgResult InteractiveDialogs::MsgBox(const QString &text, MsgButtons buttons, Ms
 
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? defaultTitle() : title);
+    // Texts may carry catalogue or file content: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     switch (icon) {

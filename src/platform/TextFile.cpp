@@ -180,11 +180,29 @@ bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error, W
     return ok;
 }
 
-std::optional<QByteArray> readAll(const QString &path)
+std::optional<QByteArray> readAll(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto fail = [error](const QString &why) -> std::optional<QByteArray> {
+        if (error)
+            *error = why;
         return std::nullopt;
+    };
+    // Opened without waiting and checked before reading: a FIFO or a device
+    // in place of a file would otherwise block the window or never end.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(QStringLiteral("not a regular file"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(file.errorString());
+    }
     return file.readAll();
 }
 

@@ -72,8 +72,9 @@ private:
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                  WriteOptions options = {});
 
-// The whole file, or nothing when it cannot be opened.
-std::optional<QByteArray> readAll(const QString &path);
+// The whole file, or nothing when it cannot be opened or is no regular file
+// (a FIFO, a device, a folder); the reason goes into *error.
+std::optional<QByteArray> readAll(const QString &path, QString *error = nullptr);
 
 // Reads lines the way the settings readers expect: a line ends at CR LF, LF or
 // CR; the last line need not be terminated; next() past the end gives nothing,

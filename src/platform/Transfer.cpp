@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 
 #include <QAuthenticator>
@@ -51,6 +52,15 @@ void dropReply(QNetworkReply *reply)
 }
 
 } // namespace
+
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+bool isWebAddress(const QString &url) { return isWebAddress(QUrl(url, QUrl::TolerantMode)); }
 
 Transfer &Transfer::shared()
 {
@@ -109,6 +119,17 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
     request.setTransferTimeout(Clock::toReal(kRequestStallMs));
     QNetworkReply *reply = m_nam->get(request);
     m_request = reply;
+    // The idle limit above resets with every byte; this one does not.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, generation] {
+        if (generation != m_generation)
+            return;
+        qCWarning(lcCatalogue).noquote()
+            << "request given up: no complete reply within" << kRequestTotalMs / 1000 << "s:" << m_lastUrl;
+        failRequest();
+    });
+    deadline->start(Clock::toReal(kRequestTotalMs));
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, generation] {
         if (generation != m_generation)
             return;
@@ -122,20 +143,25 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
         if (generation != m_generation)
             return;
         m_body += reply->read(kMaxReplyBytes - m_body.size());
-        if (gotResponse(reply)) {
+        if (gotResponse(reply))
             finishRequest();
-        } else {
-            // No response at all: refused, reset, unreachable or stalled.
-            Failure failed = std::move(m_onFailure);
-            m_request = nullptr;
-            m_onComplete = nullptr;
-            m_onFailure = nullptr;
-            ++m_generation;
-            dropReply(reply);
-            if (failed)
-                failed();
-        }
+        else
+            failRequest();   // no response at all: refused, reset, unreachable or stalled
     });
+}
+
+void Transfer::failRequest()
+{
+    QNetworkReply *reply = m_request.data();
+    Failure failed = std::move(m_onFailure);
+    m_request = nullptr;
+    m_onComplete = nullptr;
+    m_onFailure = nullptr;
+    m_body.clear();
+    ++m_generation;
+    dropReply(reply);
+    if (failed)
+        failed();
 }
 
 void Transfer::finishRequest()
@@ -196,16 +222,22 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
     // that never gets any leaves nothing behind while it waits.
     auto out = std::make_shared<textfile::AtomicFile>(localFile);
     auto opened = std::make_shared<bool>(false);
-    if (!address.isValid() || address.scheme().isEmpty() || localFile.isEmpty()) {
+    if (!isWebAddress(address) || localFile.isEmpty()) {
+        if (!localFile.isEmpty())
+            qCWarning(lcDownload).noquote() << "address refused, not http or https:" << url.left(200);
         QTimer::singleShot(0, this, [done] { done(false); });
         return;
     }
     QNetworkReply *reply = m_nam->get(makeRequest(url));
-    // Given up when nothing arrives for kDownloadStallMs, above
-    // kMaxDownloadBytes, or when the program quits.
+    // Given up when nothing arrives for kDownloadStallMs, when it is not
+    // complete within kDownloadTotalMs, above kMaxDownloadBytes, or when the
+    // program quits.
     auto *stall = new QTimer(reply);
     stall->setSingleShot(true);
     stall->setInterval(Clock::toReal(kDownloadStallMs));
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    deadline->setInterval(Clock::toReal(kDownloadTotalMs));
     auto *quitWatch = new QTimer(reply);
     quitWatch->setInterval(100);
     auto failed = std::make_shared<bool>(false);
@@ -234,6 +266,11 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         stall->start();
     });
     connect(stall, &QTimer::timeout, reply, giveUp);
+    connect(deadline, &QTimer::timeout, reply, [giveUp, url] {
+        qCWarning(lcDownload).noquote()
+            << "download given up: not complete within" << kDownloadTotalMs / 1000 << "s:" << url.left(200);
+        giveUp();
+    });
     connect(quitWatch, &QTimer::timeout, reply, [giveUp] {
         if (EventPump::quitRequested())
             giveUp();
@@ -245,6 +282,9 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         if (ok && status.isValid())
             ok = status.toInt() >= 200 && status.toInt() < 300;
         reply->disconnect();
+        // Its limits end with it: none may fire before it is gone.
+        for (QTimer *limit : reply->findChildren<QTimer *>())
+            limit->stop();
         reply->deleteLater();
         if (ok && !*opened)   // an empty body is an empty file
             ok = *opened = out->open();
@@ -255,6 +295,7 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         done(ok);
     });
     stall->start();
+    deadline->start();
     quitWatch->start();
 }
 

@@ -12,6 +12,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
+class QUrl;
 
 namespace platform {
 
@@ -25,11 +26,18 @@ public:
     static constexpr qsizetype kMaxReplyBytes = 200000;
     // A download that receives nothing for this long (nominal ms) is given up.
     static constexpr int kDownloadStallMs = 30000;
+    // However data keeps coming, a download is given up after this long in
+    // all (nominal ms): a host trickling a byte now and then must not hold
+    // the slide set.
+    static constexpr int kDownloadTotalMs = 60000;
     // A download larger than this fails instead of filling the disk.
     static constexpr qint64 kMaxDownloadBytes = 128LL * 1024 * 1024;
 
     // A request that receives nothing for this long (nominal ms) has failed.
     static constexpr int kRequestStallMs = 60000;
+    // A request without its complete reply after this long in all (nominal
+    // ms) has failed, however data keeps coming.
+    static constexpr int kRequestTotalMs = 90000;
 
     using Completion = std::function<void(const QString &body)>;
     using Failure = std::function<void()>;
@@ -40,8 +48,8 @@ public:
     // Starts a GET and returns at once. onComplete runs once, from the event
     // loop, when a response has arrived (whatever its HTTP status), with the
     // body cut at kMaxReplyBytes. A request that gets no response (refused,
-    // reset, unreachable, nothing received for kRequestStallMs) runs
-    // onFailure instead, once; without onFailure it never completes.
+    // reset, unreachable, nothing received for kRequestStallMs, no complete
+    // reply within kRequestTotalMs) runs onFailure instead, once; without onFailure it never completes.
     // Starting a request abandons the one still in flight: its late reply is
     // dropped.
     void Execute(const QString &url, Completion onComplete, Failure onFailure = {});
@@ -55,7 +63,9 @@ public:
     // processed. Always fetched from the network, never from a cache. True
     // only when the whole body of a successful response has been written to
     // localFile; on failure an existing localFile is left as it was.
-    // Gives up when no data arrives for kDownloadStallMs or the program quits.
+    // Gives up when no data arrives for kDownloadStallMs, when the whole body
+    // has not arrived within kDownloadTotalMs, or when the program quits.
+    // Only http and https addresses are fetched (see isWebAddress).
     bool download(const QString &url, const QString &localFile);
     // The same download without waiting: returns at once, and done runs once
     // from the event loop with the outcome. Used where nothing may wait, as
@@ -83,6 +93,7 @@ private:
     QNetworkRequest makeRequest(const QString &url) const;
     void startDownload(const QString &url, const QString &localFile, DownloadDone done);
     void finishRequest();
+    void failRequest();
 
     QNetworkAccessManager *m_nam;
     QNetworkProxy m_proxy{QNetworkProxy::NoProxy};
@@ -94,6 +105,12 @@ private:
     QString m_lastUrl;
     std::optional<bool> m_connectedOverride;
 };
+
+// True for the addresses the program fetches: http or https with a host.
+// Catalogue replies may name anything; file:, data:, qrc: and the like would
+// read the user's own files, so they are never fetched.
+bool isWebAddress(const QUrl &url);
+bool isWebAddress(const QString &url);
 
 // The program's download entry point: Transfer::shared().download(url, localFile).
 bool DownloadFile(const QString &url, const QString &localFile);

@@ -5,6 +5,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 #include "settings/ConfigFile.h"
 #include "settings/PictureListFile.h"
@@ -41,9 +42,18 @@ bool SettingsFiles::ReadConfig()
         platform::textfile::LineReader reader(*bytes);
         auto first = reader.next();
         if (first && !first->isEmpty()) {
-            w.SSTCfg->SSTCfg_timeDwLoad->setText(*first);
-            if (auto second = reader.next())
-                w.SSTCfg->SSTCfg_timeRefresh->setText(*second);
+            // The file obeys the panel's bounds: a slide time of 0 would stop
+            // the show, a negative reload period download all the time. No
+            // message: nobody may be there to click it.
+            const auto second = reader.next();
+            const TimerCheck check = checkTimers(*first, second.value_or(QStringLiteral("1")));
+            if (!check.problems.empty())
+                qCWarning(lcSettings).noquote()
+                    << "timers out of bounds in" << QLatin1String(kConfigFileName) << "read as"
+                    << check.downloadMinutes << "min," << check.slideSeconds << "s";
+            w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
+            if (second)
+                w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
         }
         values = parseConfig(*bytes);
     }

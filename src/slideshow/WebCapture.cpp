@@ -4,6 +4,9 @@
 #include "core/FormPicture.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
+#include "platform/TextFile.h"
+#include "platform/Transfer.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "slideshow/ControlBar.h"
@@ -11,11 +14,13 @@
 #include "slideshow/WebSurface.h"
 
 #include <QDeadlineTimer>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWindow>
+
+#include <algorithm>
 
 #include <malloc.h>
 
@@ -34,6 +39,24 @@ QSize screenPixels()
 }
 
 } // namespace
+
+bool WebCapture::hasDrawn(const QImage &shot)
+{
+    // An engine that has painted nothing leaves the view one flat colour.
+    if (shot.isNull())
+        return false;
+    const QImage rgb = shot.convertToFormat(QImage::Format_RGB32);
+    const QRgb first = rgb.pixel(0, 0);
+    const int stepX = std::max(1, rgb.width() / 64);
+    const int stepY = std::max(1, rgb.height() / 64);
+    for (int y = 0; y < rgb.height(); y += stepY) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); x += stepX)
+            if (line[x] != first)
+                return true;
+    }
+    return false;
+}
 
 WebCapture::WebCapture(FormPicture &form) : w(form)
 {
@@ -111,7 +134,7 @@ void WebCapture::navigate(std::uint64_t generation)
     QObject::connect(m_page, &QWebEnginePage::loadFinished, w.webvis,
                      [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
     w.webvis->setPage(m_page);
-    m_page->load(QUrl(w.webPageAddress));
+    m_page->load(QUrl(w.webPageAddress, QUrl::TolerantMode));
 }
 
 void WebCapture::releasePage()
@@ -133,6 +156,13 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
     const std::uint64_t generation = ++m_generation;
     if (EventPump::quitRequested() || w.ExitToProgram)
         return Outcome::GaveUp;
+    if (!platform::isWebAddress(w.webPageAddress)) {
+        // A page address from the catalogue that is no web address would
+        // show the user's own files.
+        qCWarning(lcDownload).noquote() << "page address refused, not http or https:"
+                                        << w.webPageAddress.left(200);
+        return Outcome::PageFailed;
+    }
 
     w.slides->DownloadPreview->hide();                                         // 1
     w.WebPageToImgEnd = false;
@@ -149,8 +179,18 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
             return Outcome::GaveUp;
         w.slideshow->ShowWebSurface();                                         // 4
         w.bar->Nascondi_Barra(w.whoWeAre, w.lCountDown);
-        if (!waitForPage(generation))                                          // 5
-            return stillWanted(generation) ? Outcome::TimedOut : Outcome::GaveUp;
+        if (!waitForPage(generation)) {                                        // 5
+            if (!stillWanted(generation))
+                return Outcome::GaveUp;
+            // One resource that never finishes keeps the page from reporting
+            // completion; what it shows by now is the slide.
+            if (!hasDrawn(grabView()))
+                return Outcome::TimedOut;
+            qCInfo(lcDownload).noquote() << "page not complete within" << kPageLoadLimitMs / 1000
+                                         << "s, captured as drawn:" << w.webPageAddress.left(200);
+            StayOnTop();
+            return SaveScreenBitmap() ? Outcome::Captured : Outcome::NotSaved;
+        }
         if (!waitTimer4000(4000, generation))                                  // 6
             return Outcome::GaveUp;
         StayOnTop();
@@ -214,12 +254,11 @@ bool WebCapture::SaveScreenBitmap()
     const QImage shot = grabView();
     if (shot.isNull())
         return false;
-    QSaveFile file(bitmapPath());
-    if (!file.open(QIODevice::WriteOnly))
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    if (!shot.save(&buffer, "BMP"))
         return false;
-    if (!shot.save(&file, "BMP")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // The checked writer replaces a link at the bitmap, never its target.
+    return platform::textfile::writeAtomic(bitmapPath(), bmp);
 }

@@ -20,15 +20,16 @@ class SilentPage;
 class WebCapture {
 public:
     // The longest wait for a page to report completion (nominal ms). A page
-    // that takes longer is given up: its slide gets the not-available picture
-    // and the build goes on. A minute covers slow hosts without stalling a
+    // that takes longer is captured as it stands when it has drawn anything
+    // (one picture that never finishes), else its slide gets the
+    // not-available picture; either way the build goes on. A minute covers slow hosts without stalling a
     // whole slide set on one dead page.
     static constexpr int kPageLoadLimitMs = 60000;
 
     enum class Outcome {
         Captured,    // the bitmap holds the page
         PageFailed,  // the page could not be loaded (no host, refused, ...)
-        TimedOut,    // no completion within kPageLoadLimitMs
+        TimedOut,    // no completion and nothing drawn within kPageLoadLimitMs
         NotSaved,    // the bitmap could not be written
         GaveUp,      // the program is quitting, or a newer capture took over
     };
@@ -54,6 +55,8 @@ public:
     QString bitmapPath() const;
     // The browser control's pixels at screen size (null when it has none).
     QImage grabView() const;
+    // False for a grab of one flat colour: the page has drawn nothing yet.
+    static bool hasDrawn(const QImage &shot);
 
     std::uint64_t generation() const { return m_generation; }
 

@@ -1,6 +1,7 @@
 #include "slideshow/WebSurface.h"
 
 #include <QApplication>
+#include <QAuthenticator>
 #include <QWebEngineCertificateError>
 #include <QWebEngineView>
 
@@ -28,6 +29,11 @@ SilentPage::SilentPage(QWebEngineProfile *profile, bool silent, QObject *parent)
                 QWebEngineCertificateError e = error;
                 e.rejectCertificate();
             });
+    // The program has no credentials for pages: a null authenticator cancels
+    // the request at once, where an untouched one is sent back empty and
+    // asked again and again.
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [](const QUrl &, QAuthenticator *auth) { *auth = QAuthenticator(); });
 }
 
 void SilentPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)

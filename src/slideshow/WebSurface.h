@@ -13,7 +13,8 @@ namespace slideshow {
 void prepareWebEngineEnvironment();
 
 // The page the browser control shows. Silent: no JavaScript dialog, no file
-// chooser, no console noise, and a certificate error refuses the page. Not
+// chooser, no console noise, and a certificate error refuses the page. A
+// request for credentials is refused as well, silent or not. Not
 // silent (the word NOSILENT): the engine's own dialogs appear.
 class SilentPage : public QWebEnginePage {
     Q_OBJECT

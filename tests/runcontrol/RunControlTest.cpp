@@ -107,6 +107,7 @@ TEST_F(Run, QuitFromTheBarKeepsTheFilesAndTheQuitImageSaves)
 
 TEST_F(Run, QuitImageSavesAtTheNextTick)
 {
+    form->panControl.setEnabled(true);
     form->SSTCfg->SSTCfg_timeRefresh->setText("9");
     form->runControl->UnlockRunButtons();
     form->SSTCfg->SSTCfg_ExitProgram2->click();
@@ -119,6 +120,20 @@ TEST_F(Run, QuitImageSavesAtTheNextTick)
     EXPECT_FALSE(form->panControl.Enabled());
     EXPECT_FALSE(form->slideshow->fotoBrowser->picture());
     EXPECT_FALSE(restarted(300));
+}
+
+// While a build holds the slideshow clock the run control cannot act: the
+// panel's exit does not wait for it.
+TEST_F(Run, QuitImageSavesAtOnceWhileTheClockIsBusy)
+{
+    form->panControl.setEnabled(true);
+    form->clockStatus = 1;
+    form->SSTCfg->SSTCfg_timeRefresh->setText("9");
+    form->runControl->UnlockRunButtons();
+    form->SSTCfg->SSTCfg_ExitProgram2->click();
+    EXPECT_TRUE(form->ExitToProgram);
+    EXPECT_TRUE(platform::ProcessEnd::requested());
+    EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n9\r\n"));
 }
 
 // The panel's exit clicked while a handler waits on a download the server

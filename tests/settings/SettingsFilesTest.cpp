@@ -5,6 +5,7 @@
 #include "platform/Screen.h"
 #include "settings/LanguageFiles.h"
 #include "settings/ProxyFiles.h"
+#include "slideshow/ClockArithmetic.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempPortable.h"
 
@@ -247,6 +248,46 @@ TEST_F(Settings, ReadFailureDisablesTheClockAndForgetsTheFiles)
     form->settings.SaveConfig();
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"),
               QByteArray("0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n"));
+}
+
+// A file written by hand or damaged obeys the panel's bounds when read, without
+// a message on the way to the slideshow: a slide time of 0 would stop the show
+// and a negative reload period would download again every few seconds.
+TEST_F(Settings, ValuesReadFromTheFileKeepThePanelsBounds)
+{
+    const auto slideMs = [this] {
+        return slideshow::slideIntervalMs(slideshow::leadingNumber(form->SSTCfg->SSTCfg_timeRefresh->text()));
+    };
+    portable.write("Cirrolith4_Config.dat", "-5\r\n0\r\nFull_Screen\r\n\r\n\r\n");
+    EXPECT_TRUE(form->settings.ReadConfig());
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "15");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "1");
+    EXPECT_EQ(form->displayMode, 1);
+
+    portable.write("Cirrolith4_Config.dat", "20\r\n0.4\r\nNormal\r\n\r\n\r\n");
+    EXPECT_TRUE(form->settings.ReadConfig());
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "20");
+    EXPECT_EQ(slideMs(), 1000);
+
+    // Random bytes that happen to hold enough lines: every value is usable.
+    QByteArray noise;
+    quint32 x = 12345;
+    for (int i = 0; i < 400; ++i) {
+        x = x * 1103515245u + 12345u;
+        noise += char(x >> 24);
+    }
+    noise[0] = 'z';
+    noise[40] = '\n';
+    noise[90] = '\n';
+    noise[150] = '\n';
+    noise[200] = '\n';
+    portable.write("Cirrolith4_Config.dat", noise);
+    EXPECT_TRUE(form->settings.ReadConfig());
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "15");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "1");
+    EXPECT_GT(slideMs(), 0);
+    EXPECT_EQ(form->displayMode, 0);
+    EXPECT_TRUE(dialogs.texts().isEmpty()) << dialogs.texts().join(" | ").toStdString();
 }
 
 TEST_F(Settings, SaveAllReenablesTheRunButtons)
