@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 
 #include <QAuthenticator>
@@ -20,6 +21,16 @@
 namespace platform {
 
 namespace {
+
+// One line a person looking after the screen can act on.
+void logDownloadFailure(const QNetworkReply &reply, bool givenUp)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QString why = givenUp ? QStringLiteral("given up (no data in time, too large, not writable, or quitting)")
+                        : status.isValid() ? QStringLiteral("HTTP %1").arg(status.toInt())
+                                           : reply.errorString();
+    qCWarning(lcDownload, "download %s failed: %s", qPrintable(reply.url().toDisplayString()), qPrintable(why));
+}
 
 // A response arrived when the server sent a status line; errors below HTTP
 // (refused, reset, closed without answering) are not responses.
@@ -244,6 +255,7 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (ok && status.isValid())
             ok = status.toInt() >= 200 && status.toInt() < 300;
+        if (!ok) logDownloadFailure(*reply, *failed);
         reply->disconnect();
         reply->deleteLater();
         if (ok && !*opened)   // an empty body is an empty file

@@ -5,6 +5,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 #include "settings/ConfigFile.h"
 #include "settings/PictureListFile.h"
@@ -77,6 +78,7 @@ void SettingsFiles::SaveConfig()
     // leaves the previous settings intact: they stay, rather than being
     // deleted into a first run.
     auto fail = [this] {
+        qCWarning(lcSettings, "settings not saved; the previous ones stay");
         w.imgClock.setEnabled(false);
         if (auto text = configWriteFailureMessage(w.Lingua))
             DialogService::current().MsgBox(*text, MsgButtons::OK);
@@ -98,6 +100,7 @@ void SettingsFiles::SaveConfig()
             w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
         else if (problem == TimerProblem::SlideTooSmall)
             w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
+        qCWarning(lcSettings, "%s timer value refused, saved as corrected", download ? "download" : "slide");
         if (auto msg = timerMessage(problem, w.Lingua))
             DialogService::current().MsgBox(msg->text, MsgButtons::OK, MsgIcon::Exclamation, msg->title);
     }
@@ -111,6 +114,8 @@ void SettingsFiles::SaveConfig()
     values.ownPicture = w.SSTCfg->SSTCfg_LblinserisciImg->text();
     if (!platform::textfile::writeAtomic(configPath(), formatConfig(values)))
         fail();
+    else
+        qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s", qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
 }
 
 void SettingsFiles::saveAll()
@@ -194,6 +199,7 @@ void SettingsFiles::RecordSelection(bool reset, int value)
 
 void SettingsFiles::DeleteConfigFiles()
 {
+    qCInfo(lcSettings, "configuration erased");
     for (const char *name : kResetFiles) {
         const QString path = w.workDirPrefix + QLatin1String(name);
         if (QFile::exists(path)) {
