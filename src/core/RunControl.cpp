@@ -184,7 +184,7 @@ void RunControl::setPaused(bool paused)
 
 void RunControl::showPausedSign()
 {
-    w.lCountDown->setText(QStringLiteral("II  PAUSED - Space goes on"));
+    w.lCountDown->setText(QStringLiteral("      II  PAUSED - Space goes on"));
     w.lCountDown->show();
 }
 
