@@ -99,8 +99,9 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
         placePicture(k, m_notAvailable, true);
         return;
     }
-    // The progress line counts this entry's slides, not one.
-    w.slideTotal = static_cast<std::int16_t>(std::min<qsizetype>(kListSize, w.slideTotal + addresses.size() - 1));
+    // The progress line counts the series' slots, which take the place of
+    // the entries after it.
+    w.slideTotal = static_cast<std::int16_t>(std::max<qsizetype>(w.slideTotal, k + addresses.size()));
     const std::uint64_t generation = m_generation;
     for (const QString &address : addresses) {
         w.listImageProperties[k] = 0;
