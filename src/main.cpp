@@ -2,6 +2,7 @@
 #include "core/Folders.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
+#include "platform/DialogService.h"
 #include "platform/Log.h"
 #include "platform/ProcessEnd.h"
 #include "slideshow/WebSurface.h"
@@ -61,6 +62,9 @@ int main(int argc, char *argv[])
                                     QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error);
         if (appDir.isEmpty()) {
             qCCritical(lcRun, "cannot make the per-user folder: %s", qPrintable(error));
+            platform::DialogService::current().MsgBox(
+                QStringLiteral("Cirrolith cannot make its folder:\n%1\nand cannot run without it.").arg(error),
+                platform::MsgButtons::OK, platform::MsgIcon::Critical);
             return 1;
         }
         qCInfo(lcRun, "installed program; its folders are under %s", qPrintable(portableRootFor(appDir).path));

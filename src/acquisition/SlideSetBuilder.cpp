@@ -199,7 +199,8 @@ namespace {
 int missingSlides(const AppState &state)
 {
     const int n = std::clamp<int>(state.slideCount, 0, kListSize);
-    return static_cast<int>(std::count(state.listIMAGEnotLoaded.begin(), state.listIMAGEnotLoaded.begin() + n, true));
+    const auto first = state.listIMAGEnotLoaded.begin();
+    return static_cast<int>(std::count(first, first + n, true));
 }
 
 } // namespace

@@ -72,8 +72,10 @@ void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
     case WebCapture::Outcome::PageFailed:
     case WebCapture::Outcome::TimedOut:
     case WebCapture::Outcome::NotSaved:
-        qCWarning(lcDownload, "page %s not captured: %s", qPrintable(w.webPageAddress), outcome == WebCapture::Outcome::PageFailed ? "the page did not load"
-                  : outcome == WebCapture::Outcome::TimedOut ? "the page did not complete in time" : "the capture was not saved");
+        qCWarning(lcDownload, "page %s not captured: %s", qPrintable(w.webPageAddress),
+                  outcome == WebCapture::Outcome::PageFailed ? "the page did not load"
+                  : outcome == WebCapture::Outcome::TimedOut ? "it did not complete in time"
+                                                             : "the capture was not saved");
         placePicture(k, m_notAvailable, true);
         return;
     }

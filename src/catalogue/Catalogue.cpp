@@ -36,7 +36,8 @@ void logProbeFailure(const QString &root)
 {
     static int failures = 0;
     if (failures++ % 60 == 0)
-        qCWarning(lcCatalogue, "no valid answer to the probe from %s (%d tries); trying again", qPrintable(root), failures);
+        qCWarning(lcCatalogue, "no valid answer to the probe from %s (%d tries); trying again",
+                  qPrintable(root), failures);
 }
 
 } // namespace

@@ -369,7 +369,9 @@ void FormPicture::showCoveringScreen()
     if (slideshow->ShowSlide(slides->logoPicture()))
         catalogue->showWaitingBar();
     showFullScreen();
-    if (const QScreen *s = screen()) qCInfo(lcScreen, "screen %s, %dx%d pixels, %s", qPrintable(s->name()), s->geometry().width(), s->geometry().height(), qPrintable(QGuiApplication::platformName()));
+    if (const QScreen *s = screen())
+        qCInfo(lcScreen, "screen %s, %dx%d pixels, %s", qPrintable(s->name()), s->geometry().width(),
+               s->geometry().height(), qPrintable(QGuiApplication::platformName()));
     releaseTimers();
 }
 
@@ -398,7 +400,8 @@ void FormPicture::closeEvent(QCloseEvent *event)
 {
     // Closing by the window frame saves nothing and starts nothing again.
     // Every other way out comes here too, after saving what it saves.
-    if (!ExitToProgram) qCInfo(lcRun, "quitting: the window was closed, nothing saved");
+    if (!ExitToProgram)
+        qCInfo(lcRun, "quitting: the window was closed, nothing saved");
     ExitToProgram = true;
     for (platform::VbTimer *t : timers())
         t->setEnabled(false);

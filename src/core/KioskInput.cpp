@@ -164,7 +164,8 @@ void KioskInput::quitSavingSettings()
 {
     if (w.ExitToProgram)
         return;
-    if (!m_quitAsked) qCInfo(lcRun, "quit key: saving the settings and quitting");
+    if (!m_quitAsked)
+        qCInfo(lcRun, "quit key: saving the settings and quitting");
     if (runControlRunning()) {
         m_quitAsked = true;
         w.flagCmdButton = CmdSaveAndClose;

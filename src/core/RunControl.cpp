@@ -264,7 +264,8 @@ QString RunControl::executablePath() const { return w.appPath + QStringLiteral("
 bool RunControl::restartProgram()
 {
     // With the same words (LOCALHOST, DEBUG_CODE, ...) as this start.
-    const bool started = QProcess::startDetached(executablePath(), QCoreApplication::arguments().mid(1), w.PortablesPath);
+    const bool started =
+        QProcess::startDetached(executablePath(), QCoreApplication::arguments().mid(1), w.PortablesPath);
     if (started)
         qCInfo(lcRun, "started again after the configuration reset");
     else

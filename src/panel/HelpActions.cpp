@@ -58,7 +58,8 @@ void HelpActions::OpenOnlineHelp()
     m_opening = true;
     m_lastOpen.start();
     const QString address = onlineHelpAddress();
-    const bool opened = ShellExecuteFile(address, kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
+    const bool opened =
+        ShellExecuteFile(address, kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
     m_opening = false;
     // Someone asked for help and is in front of the screen: say why nothing opens.
     if (!opened && !w.ExitToProgram) {

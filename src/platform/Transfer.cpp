@@ -255,7 +255,8 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (ok && status.isValid())
             ok = status.toInt() >= 200 && status.toInt() < 300;
-        if (!ok) logDownloadFailure(*reply, *failed);
+        if (!ok)
+            logDownloadFailure(*reply, *failed);
         reply->disconnect();
         reply->deleteLater();
         if (ok && !*opened)   // an empty body is an empty file

@@ -115,7 +115,8 @@ void SettingsFiles::SaveConfig()
     if (!platform::textfile::writeAtomic(configPath(), formatConfig(values)))
         fail();
     else
-        qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s", qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
+        qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s",
+               qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
 }
 
 void SettingsFiles::saveAll()

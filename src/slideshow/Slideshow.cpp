@@ -356,7 +356,8 @@ void Slideshow::imgClock_Timer(TickBy by)
         w.bar->btSetup->setEnabled(false);
         showLoadingProgress();
         w.clockReload = 1;
-        qCInfo(lcShow, by == TickBy::ReloadKey ? "reloading every picture (R key)" : "reloading every picture (reload period)");
+        qCInfo(lcShow, by == TickBy::ReloadKey ? "reloading every picture (R key)"
+                                               : "reloading every picture (reload period)");
         w.slides->BuildSlideSet(1);
         w.clockReload = 0;
         w.webLoading = 0;
