@@ -75,7 +75,6 @@ QString helpText(const QString &programName)
                "  CIRROLITH_CATALOGUE_URL  catalogue request address used instead of the\n"
                "                           built-in %2\n"
                "                           (the word LOCALHOST wins over it)\n"
-               "\n"
                "  QT_LOGGING_RULES         more lines on stderr, e.g. \"cirrolith.*.info=true\"\n"
                "\n"
                "Settings are kept in Data/Cirrolith_Work beside the App folder; an\n"
