@@ -243,7 +243,15 @@ TEST_F(KioskProgram, RightLeftSpaceAndRStepPauseAndReload)
     xdotool({"key", "r"});
     ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: reloading every picture (R key)"), 1, 10000))
         << log().toStdString();
-    EXPECT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide set ready"), 2, 90000)) << log().toStdString();
+    // A step asked during the reload's tick waits for it to end.
+    const int stepsBefore = log().count(QStringLiteral("cirrolith.show: key: slide"));
+    xdotool({"key", "Right"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide set ready"), 2, 90000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: key: slide"), stepsBefore + 1, 10000)) << log().toStdString();
+    const QString &text = log();
+    EXPECT_GT(text.lastIndexOf(QStringLiteral("cirrolith.show: key: slide")),
+              text.lastIndexOf(QStringLiteral("cirrolith.show: slide set ready")))
+        << "the step ran inside the reload:\n" << text.toStdString();
 
     xdotool({"key", "Escape"});
     ASSERT_TRUE(process.waitForFinished(15000));
