@@ -1,10 +1,12 @@
-# Cirrolith: `make demo` runs the slideshow on the demo catalogue,
-# `make test` runs the whole suite. Both set up a fresh Debian machine first;
+# Cirrolith: `make demo` runs the slideshow on the demo catalogue (on port
+# DEMO_PORT), `make test` runs the whole suite, `make package` builds the
+# Debian package. Both set up a fresh Debian machine first;
 # the demo installs and builds only what the program, the reference server
 # and the demo need.
 
 BUILD     ?= build
 JOBS      ?= $(shell nproc)
+DEMO_PORT ?= 8473
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_CONFIGURE := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
@@ -15,12 +17,15 @@ DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
 # And those the tests, benchmarks and fuzz targets add.
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
-                 libx11-dev clang libclang-rt-14-dev
+                 libx11-dev clang libclang-rt-14-dev \
+                 dpkg-dev systemd cage
+# And what packing the program as a Debian package needs.
+PACKAGE_PACKAGES := dpkg-dev
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 # What the demo runs: the program, the catalogue server, the demo web root.
 DEMO_TARGETS  := cirrolith cirrolith-catalogue-server cirrolith-demo
 
-.PHONY: all deps demo-deps configure demo-configure build test demo bench clean
+.PHONY: all deps demo-deps configure demo-configure build test demo package bench clean
 
 all: build
 
@@ -60,7 +65,13 @@ test: build
 
 demo: demo-configure
 	cmake --build $(BUILD) -j $(JOBS) --target $(DEMO_TARGETS)
-	./scripts/demo.sh $(BUILD)
+	CIRROLITH_DEMO_PORT=$(DEMO_PORT) ./scripts/demo.sh $(BUILD)
+
+# The Debian package of the program (build/cirrolith_<version>_<arch>.deb).
+package: demo-configure
+	$(call install_missing,$(PACKAGE_PACKAGES))
+	cmake --build $(BUILD) -j $(JOBS) --target cirrolith cirrolith_manpage
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; true

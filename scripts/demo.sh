@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Runs Cirrolith on the demo catalogue: starts the reference catalogue server
-# on 127.0.0.1:8473, runs the program with the word LOCALHOST, and stops the
-# server when the program exits.
+# on 127.0.0.1:8473 (or $CIRROLITH_DEMO_PORT), runs the program on it, and
+# stops the server when the program, and the one a Cleanup Config. restarts,
+# have ended.
 #
-#   scripts/demo.sh BUILD_DIR [WORD...]
+#   [CIRROLITH_DEMO_PORT=N] scripts/demo.sh BUILD_DIR [WORD...]
 #
 # Extra words (for example DEBUG_CODE) are added to the program's command line.
 set -u
+port=${CIRROLITH_DEMO_PORT:-8473}
+case $port in
+    ''|*[!0-9]*) echo "demo: the port must be a number, not '$port'" >&2; exit 2 ;;
+esac
 
 build_arg=${1:-build}
 shift || true
@@ -24,6 +29,15 @@ catalogue=$source_dir/server/demo/catalogue.txt
 log=$build/demo/server.log
 out=$build/demo/server.out
 
+# Without a screen Qt would abort; say how to get one instead.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "demo: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+    echo "demo: run it on your desktop's screen, e.g. DISPLAY=:0 make demo, or on a virtual one" >&2
+    echo "demo: (Debian packages xvfb and xauth):" >&2
+    echo "demo:   xvfb-run -a -s '-screen 0 1920x1080x24' make demo" >&2
+    exit 2
+fi
+
 for need in "$server" "$program"; do
     if [ ! -x "$need" ]; then
         echo "demo: $need is missing; build first (make build)" >&2
@@ -36,8 +50,14 @@ if [ ! -f "$webroot/currentversion.html" ]; then
 fi
 
 mkdir -p "$build/demo"
+# The demo pictures are addressed on 8473; another port gets a copy that
+# points at it.
+if [ "$port" != 8473 ]; then
+    sed "s#127\.0\.0\.1:8473#127.0.0.1:$port#g" "$catalogue" > "$build/demo/catalogue-$port.txt"
+    catalogue=$build/demo/catalogue-$port.txt
+fi
 : > "$out"
-"$server" --catalogue "$catalogue" --webroot "$webroot" --port 8473 --log "$log" > "$out" 2>> "$log" &
+"$server" --catalogue "$catalogue" --webroot "$webroot" --port "$port" --log "$log" > "$out" 2>> "$log" &
 server_pid=$!
 
 stop_server() {
@@ -65,11 +85,6 @@ if ! grep -q '^listening on ' "$out"; then
 fi
 echo "demo: catalogue server $(cat "$out"), log in $log"
 
-# As root the program turns the web engine's sandbox off itself.
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "demo: no display found (DISPLAY is not set); the program may not start" >&2
-fi
-
 # A fresh demo shows every kind of picture: besides the first run's four, the
 # forecast page, the home-town page and the satellite series (catalogue
 # positions 32..34, ids 40..42). Settings the user already has are kept.
@@ -83,10 +98,32 @@ if [ ! -e "$work/Cirrolith4_Config.dat" ] && [ ! -e "$work/Cirrolith4_Picture_Li
 fi
 
 echo "demo: Escape or Ctrl+Q saves and quits, F1 is help; settings in $build/portable/Data/Cirrolith_Work"
-words="-LOCALHOST"
+# LOCALHOST means port 8473; any other port goes by the address variable.
+words=""
+if [ "$port" = 8473 ]; then
+    words="-LOCALHOST"
+else
+    export CIRROLITH_CATALOGUE_URL="http://127.0.0.1:$port/public/catalogue?"
+fi
 for w in "$@"; do
     words="$words-$w"
 done
-"$program" "$words"
+# The program and whatever it starts again (Cleanup Config. restarts it)
+# inherit a shared lock on this file; the server stays until the last of
+# them has ended.
+lock=$build/demo/program.lock
+: > "$lock"
+exec 9< "$lock"
+flock -s 9
+if [ -n "$words" ]; then
+    "$program" "$words"
+else
+    "$program"
+fi
 status=$?
+exec 9<&-
+if ! flock -n "$lock" true; then
+    echo "demo: the program was started again; the server stays until it ends"
+    flock "$lock" true
+fi
 exit $status

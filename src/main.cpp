@@ -1,11 +1,15 @@
 #include "core/CommandLine.h"
+#include "core/Folders.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
+#include "platform/DialogService.h"
+#include "platform/Log.h"
 #include "platform/ProcessEnd.h"
 #include "slideshow/WebSurface.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -17,6 +21,7 @@ FormPicture *g_form = nullptr;
 // A termination signal quits like the bar's quit button: nothing is saved.
 void quitOnSignal()
 {
+    qCInfo(lcRun, "quitting: termination signal, nothing saved");
     if (g_form && g_form->runControl)
         g_form->runControl->btTermina_Click();
 }
@@ -37,6 +42,11 @@ int main(int argc, char *argv[])
     // kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
 
+    // One short line each, for a terminal or the journal; the journal adds
+    // its own time stamp.
+    qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}"
+                                      "%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
+
     slideshow::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
@@ -45,7 +55,22 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     platform::ProcessEnd::enable();
 
-    FormPicture form({QCoreApplication::applicationDirPath(),
+    QString appDir = QCoreApplication::applicationDirPath();
+    if (const auto installed = installedLayoutFor(appDir)) {
+        QString error;
+        appDir = preparePerUserRoot(*installed, QCoreApplication::applicationFilePath(),
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error);
+        if (appDir.isEmpty()) {
+            qCCritical(lcRun, "cannot make the per-user folder: %s", qPrintable(error));
+            platform::DialogService::current().MsgBox(
+                QStringLiteral("Cirrolith cannot make its folder:\n%1\nand cannot run without it.").arg(error),
+                platform::MsgButtons::OK, platform::MsgIcon::Critical);
+            return 1;
+        }
+        qCInfo(lcRun, "installed program; its folders are under %s", qPrintable(portableRootFor(appDir).path));
+    }
+
+    FormPicture form({appDir,
                       commandLineText(QCoreApplication::arguments())});
     g_form = &form;
     platform::ProcessEnd::catchTerminationSignals(quitOnSignal);

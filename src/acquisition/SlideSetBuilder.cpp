@@ -11,6 +11,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/Transfer.h"
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 
 using platform::DialogService;
@@ -117,7 +119,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
             m_extMessageBuild = m_generation;
             DialogService::current().MsgBox(text, MsgButtons::OK, MsgIcon::Information, QStringLiteral("Ext!"));
         } else {
-            std::fprintf(stderr, "Ext!: %s: %s\n", qPrintable(text), qPrintable(UrlImageToLoad));
+            qCWarning(lcDownload, "Ext!: %s: %s", qPrintable(text), qPrintable(UrlImageToLoad));
         }
         w.clockReload = 0;
         return;
@@ -146,6 +148,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     if (!acquisition::isPngExtension(extension)) {                             // 7
         const auto loaded = acquisition::loadStandardPicture(localFile, kThumbBox);
         if (!loaded) {
+            qCWarning(lcDownload, "picture %s cannot be decoded", qPrintable(UrlImageToLoad));
             placePicture(cnt, m_loadError, true);                              // 9
             return;
         }
@@ -167,6 +170,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     PngBuffer->clear();                                                        // 8
     const auto png = modGDIPlusResize::LoadPictureGdiPlus(localFile, -1, -1, QColor(255, 255, 255), false);
     if (png.error) {
+        qCWarning(lcDownload, "picture %s cannot be decoded", qPrintable(UrlImageToLoad));
         placePicture(cnt, m_loadError, true);                                  // 9
         return;
     }
@@ -182,10 +186,24 @@ void SlideSetBuilder::loadLocalPicture(const QString &path, int slot)
     // like any other picture; it must not stop the program at every start.
     if (const auto loaded = acquisition::loadStandardPicture(path, kThumbBox))
         placePicture(slot, loaded->picture, false);
-    else
+    else {
+        qCWarning(lcDownload, "own picture %s cannot be read", qPrintable(path));
         placePicture(slot, m_loadError, true);
+    }
     w.listImageProperties[slot] = 1;
 }
+
+namespace {
+
+// Slides of the set that show a placeholder.
+int missingSlides(const AppState &state)
+{
+    const int n = std::clamp<int>(state.slideCount, 0, kListSize);
+    const auto first = state.listIMAGEnotLoaded.begin();
+    return static_cast<int>(std::count(first, first + n, true));
+}
+
+} // namespace
 
 bool SlideSetBuilder::BuildSlideSet(int mode)
 {
@@ -350,6 +368,7 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     w.whoWeAre->setEnabled(true);                                              // 18
     w.bar->btSetup->setEnabled(true);
     w.bar->btWait->setEnabled(true);
+    qCInfo(lcShow, "slide set ready: %d slides, %d not available", int(w.slideCount), missingSlides(w));
     return result;
 }
 

@@ -8,10 +8,13 @@
 #include "panel/TownFrame.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebCapture.h"
 
 #include <QBuffer>
+
+#include <algorithm>
 
 using platform::DialogService;
 using platform::MsgButtons;
@@ -51,13 +54,15 @@ void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
     w.WebPageToImgEnd = false;
 
     WebCapture &capture = *w.slideshow->webCapture;
-    switch (capture.CaptureWebPage()) {
+    const WebCapture::Outcome outcome = capture.CaptureWebPage();
+    switch (outcome) {
     case WebCapture::Outcome::Captured:
         if (const auto loaded = acquisition::loadStandardPicture(capture.bitmapPath(), kMiniaturaPixels)) {
             placePicture(k, compacted(loaded->picture), false);
             showThumbnail(loaded->thumbnail);
             w.listImageProperties[k] = 2;
         } else {
+            qCWarning(lcDownload, "page %s: its capture cannot be read", qPrintable(w.webPageAddress));
             placePicture(k, m_loadError, true);
         }
         return;
@@ -67,6 +72,10 @@ void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
     case WebCapture::Outcome::PageFailed:
     case WebCapture::Outcome::TimedOut:
     case WebCapture::Outcome::NotSaved:
+        qCWarning(lcDownload, "page %s not captured: %s", qPrintable(w.webPageAddress),
+                  outcome == WebCapture::Outcome::PageFailed ? "the page did not load"
+                  : outcome == WebCapture::Outcome::TimedOut ? "it did not complete in time"
+                                                             : "the capture was not saved");
         placePicture(k, m_notAvailable, true);
         return;
     }
@@ -78,6 +87,7 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
         return;
     const acquisition::SeriesParse parsed = acquisition::parseSeries(w.tmpStrUrl);
     if (!parsed.entry) {
+        qCWarning(lcDownload, "picture series %s cannot be read", qPrintable(w.tmpStrUrl));
         DialogService::current().MsgBox(acquisition::seriesErrorMessage(parsed.charactersRead),
                                         MsgButtons::OK);
         // The entry is still a slide of the set: it must not show whatever
@@ -91,6 +101,9 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
         placePicture(k, m_notAvailable, true);
         return;
     }
+    // The progress line counts the series' slots, which take the place of
+    // the entries after it.
+    w.slideTotal = static_cast<std::int16_t>(std::max<qsizetype>(w.slideTotal, k + addresses.size()));
     const std::uint64_t generation = m_generation;
     for (const QString &address : addresses) {
         w.listImageProperties[k] = 0;

@@ -11,6 +11,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 #include "platform/Transfer.h"
 #include "settings/LanguageFiles.h"
@@ -26,6 +27,20 @@
 
 using platform::EventPump;
 namespace tf = platform::textfile;
+
+namespace {
+
+// A probe is retried at every tick while the server is away: the first
+// failure and then one line a minute or so, not one a second.
+void logProbeFailure(const QString &root)
+{
+    static int failures = 0;
+    if (failures++ % 60 == 0)
+        qCWarning(lcCatalogue, "no valid answer to the probe from %s (%d tries); trying again",
+                  qPrintable(root), failures);
+}
+
+} // namespace
 
 Catalogue::Catalogue(FormPicture &form) : w(form) {}
 
@@ -82,13 +97,17 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
         w.diagnostics->ShowReplyArrived();
     // A request started while this one waited took its place: the reply
     // stored is not this request's.
-    if (m_replyTicket != ticket || m_replyFailed)
+    if (m_replyTicket != ticket || m_replyFailed) {
+        qCWarning(lcCatalogue, "catalogue request %d: no answer from the server", kind);
         return false;
+    }
 
     const QStringList items = catalogue::splitReply(w.replyText);
     catalogue::fillListData(w, items);
-    if (catalogue::hasErrorItem(items))
+    if (catalogue::hasErrorItem(items)) {
+        qCWarning(lcCatalogue, "catalogue request %d: the server answered with an error", kind);
         return false;
+    }
     catalogue::storeReply(w, kind, items);
     return true;
 }
@@ -146,6 +165,7 @@ void Catalogue::SyncCatalogue(int mode)
 
     w.catalogueLoaded = 1;
     w.fullCatalogueWanted = 0;
+    qCInfo(lcCatalogue, "catalogue synchronised: %d pictures selected", int(ids.size()));
 }
 
 void Catalogue::generalClock_Timer()
@@ -192,11 +212,13 @@ void Catalogue::connectionTick()
     }
 
     if (w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
+        qCInfo(lcCatalogue, "the catalogue server answered the probe (%s)", qPrintable(webRoot()));
         w.lCountDown->hide();
         showReadyBar();
         w.utilityTmr.setEnabled(true);
     } else {
         // A captive portal or a wrong address: start over on the next tick.
+        logProbeFailure(webRoot());
         if (auto text = retryMessage(w.Lingua))
             w.lCountDown->setText(*text);
         w.lCountDown->raise();

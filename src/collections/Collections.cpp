@@ -5,6 +5,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/TextFile.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ void Collections::SSTCfg_BackUpcnf_Click()
         !platform::textfile::writeAtomic(xmlPath, collection::formatCollection(stamp, selected), &error))
         failedPath = xmlPath;
     if (!failedPath.isEmpty()) {
+        qCWarning(lcSettings, "collection not saved: %s: %s", qPrintable(failedPath), qPrintable(error));
         // Never report a file as saved that is not on disk.
         DialogService::current().MsgBox(
             QStringLiteral("Collection not saved:\r\n") + QDir::toNativeSeparators(failedPath) +
@@ -82,10 +84,10 @@ void Collections::SSTCfg_BackUpcnf_Click()
             MsgButtons::OK, MsgIcon::Critical);
         return;
     }
+    qCInfo(lcSettings, "collection saved: %s", qPrintable(xmlPath));
     if (auto text = savedMessage(w.Lingua)) {
-        const QString shown = base + QStringLiteral("Cirrolith_Collection_") + stamp.compact +
-                              QStringLiteral(".XML");
-        DialogService::current().MsgBox(*text + QStringLiteral("\r\n") + shown, MsgButtons::OK);
+        // The name of the file as it is on disk.
+        DialogService::current().MsgBox(*text + QStringLiteral("\r\n") + xmlPath, MsgButtons::OK);
     }
 }
 

@@ -123,4 +123,11 @@ struct AppState {
     int imgClockInterval = 0;          // the normal slide interval in ms
     QString webPageAddress;            // the page a web-page slide captures
     std::uint16_t panTickCount = 0;   // wraps after about 18 hours; only displayed
+
+    // Slideshow keys waiting for the run control: net slides to step (Right
+    // +1, Left -1), a pause toggle, a reload now.
+    std::int16_t keySteps = 0;
+    bool keyPauseToggle = false;
+    bool keyReload = false;
+    bool slideshowPaused = false;
 };

@@ -64,11 +64,20 @@ QString helpText(const QString &programName)
                "\n"
                "  -h, --help   print this text and exit\n"
                "\n"
+               "Keys during the slideshow:\n"
+               "  Right, Left     next, previous slide\n"
+               "  Space           pause, go on\n"
+               "  R               download the pictures again now\n"
+               "  Escape, Ctrl+Q  save the settings and quit\n"
+               "  F1              help\n"
+               "\n"
                "Environment:\n"
                "  CIRROLITH_CATALOGUE_URL  catalogue request address used instead of the\n"
                "                           built-in %2\n"
                "                           (the word LOCALHOST wins over it)\n"
+               "  QT_LOGGING_RULES         more lines on stderr, e.g. \"cirrolith.*.info=true\"\n"
                "\n"
-               "Settings are kept in Data/Cirrolith_Work beside the App folder.\n")
+               "Settings are kept in Data/Cirrolith_Work beside the App folder; an\n"
+               "installed program keeps that layout in ~/.local/share/cirrolith.\n")
         .arg(programName, QStringLiteral(CIRROLITH_CATALOGUE_URL));
 }

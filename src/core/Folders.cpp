@@ -1,5 +1,12 @@
 #include "core/Folders.h"
 
+#include "platform/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 PortableRoot portableRootFor(const QString &appDir)
 {
     const QString suffix = QString::fromLatin1(kAppSubfolder);
@@ -19,4 +26,81 @@ WorkFolders WorkFolders::under(const QString &portableRoot)
     f.workPrefix = f.work + u'/';
     f.pictureStem = f.work + QStringLiteral("/Cirrolith4_Img");
     return f;
+}
+
+namespace {
+
+// The files the program expects beside itself, in the installed share folder.
+const char *const kInstalledFiles[] = {"pic_not_available.gif", "Cirrolith.html"};
+
+// Points link at target, replacing whatever link or file was there.
+bool linkTo(const QString &target, const QString &link)
+{
+    const QFileInfo info(link);
+    if (info.isSymLink() && info.symLinkTarget() == target)
+        return true;
+    if (info.exists() || info.isSymLink())
+        QFile::remove(link);
+    return QFile::link(target, link);
+}
+
+} // namespace
+
+std::optional<InstalledLayout> installedLayoutFor(const QString &exeDir)
+{
+    const QDir bin(exeDir);
+    if (bin.dirName() != QLatin1String("bin"))
+        return std::nullopt;
+    const QString share = QDir::cleanPath(exeDir + QStringLiteral("/../share/cirrolith"));
+    if (!QFileInfo::exists(share + QStringLiteral("/pic_not_available.gif")))
+        return std::nullopt;
+    return InstalledLayout{share};
+}
+
+QString preparePerUserRoot(const InstalledLayout &layout, const QString &executable, const QString &dataHome,
+                           QString *error)
+{
+    const QString root = dataHome + QStringLiteral("/cirrolith");
+    const QString app = root + QLatin1String(kAppSubfolder);
+    if (!QDir().mkpath(app) || !QDir().mkpath(root + QStringLiteral("/Data"))) {
+        if (error)
+            *error = QStringLiteral("cannot create %1").arg(app);
+        return QString();
+    }
+    // Links, so an upgrade of the package reaches every user's root.
+    if (!linkTo(executable, app + QStringLiteral("/cirrolith"))) {
+        if (error)
+            *error = QStringLiteral("cannot link %1/cirrolith").arg(app);
+        return QString();
+    }
+    for (const char *name : kInstalledFiles) {
+        const QString file = QString::fromLatin1(name);
+        if (!linkTo(layout.shareDir + u'/' + file, app + u'/' + file)) {
+            if (error)
+                *error = QStringLiteral("cannot link %1/%2").arg(app, file);
+            return QString();
+        }
+    }
+    return app;
+}
+
+bool isLeftoverPartialFile(const QString &fileName)
+{
+    // Settings and pictures are Cirrolith*, collections *.xml.
+    static const QRegularExpression partial(QStringLiteral("^\\.(Cirrolith.*|.+\\.xml)\\.[A-Za-z0-9]{6}$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return partial.match(fileName).hasMatch();
+}
+
+int removeLeftoverPartialFiles(const QString &folder)
+{
+    int removed = 0;
+    const QDir dir(folder);
+    for (const QFileInfo &f : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!f.isSymLink() && isLeftoverPartialFile(f.fileName()) && QFile::remove(f.filePath()))
+            ++removed;
+    }
+    if (removed > 0)
+        qCInfo(lcRun, "removed %d partial file(s) left by an interrupted write in %s", removed, qPrintable(folder));
+    return removed;
 }

@@ -14,6 +14,7 @@
 #include "panel/LanguageFrame.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
+#include "platform/Log.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebSurface.h"
@@ -284,6 +285,8 @@ bool FormPicture::MakeWorkFolders()
             MsgButtons::OK, MsgIcon::Critical);
         return false;
     }
+    for (const QString &dir : {folders.work, folders.collections})
+        removeLeftoverPartialFiles(dir);   // a power cut mid-write leaves them behind
     QDir::setCurrent(PortablesPath);
     return true;
 }
@@ -366,6 +369,9 @@ void FormPicture::showCoveringScreen()
     if (slideshow->ShowSlide(slides->logoPicture()))
         catalogue->showWaitingBar();
     showFullScreen();
+    if (const QScreen *s = screen())
+        qCInfo(lcScreen, "screen %s, %dx%d pixels, %s", qPrintable(s->name()), s->geometry().width(),
+               s->geometry().height(), qPrintable(QGuiApplication::platformName()));
     releaseTimers();
 }
 
@@ -394,6 +400,8 @@ void FormPicture::closeEvent(QCloseEvent *event)
 {
     // Closing by the window frame saves nothing and starts nothing again.
     // Every other way out comes here too, after saving what it saves.
+    if (!ExitToProgram)
+        qCInfo(lcRun, "quitting: the window was closed, nothing saved");
     ExitToProgram = true;
     for (platform::VbTimer *t : timers())
         t->setEnabled(false);

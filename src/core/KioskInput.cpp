@@ -7,6 +7,7 @@
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "platform/Clock.h"
+#include "platform/Log.h"
 #include "platform/ScreenBlanking.h"
 #include "slideshow/ControlBar.h"
 
@@ -69,7 +70,15 @@ KioskInput::KeyAction KioskInput::actionFor(int key, Qt::KeyboardModifiers modif
         return KeyAction::Quit;
     if (key == Qt::Key_F1 && mods == Qt::NoModifier)
         return KeyAction::Help;
-    return KeyAction::None;
+    if (inTextBox || mods != Qt::NoModifier)
+        return KeyAction::None;
+    switch (key) {
+    case Qt::Key_Right: return KeyAction::NextSlide;
+    case Qt::Key_Left: return KeyAction::PreviousSlide;
+    case Qt::Key_Space: return KeyAction::PauseResume;
+    case Qt::Key_R: return KeyAction::ReloadNow;
+    default: return KeyAction::None;
+    }
 }
 
 bool KioskInput::eventFilter(QObject *watched, QEvent *event)
@@ -112,7 +121,8 @@ bool KioskInput::handleKey(QObject *watched, QKeyEvent *event)
         return false;
     const QWidget *focus = QApplication::focusWidget();
     const bool inTextBox = editableText(focus ? focus : target);
-    switch (actionFor(event->key(), event->modifiers(), inTextBox, event->isAutoRepeat())) {
+    const KeyAction action = actionFor(event->key(), event->modifiers(), inTextBox, event->isAutoRepeat());
+    switch (action) {
     case KeyAction::Quit:
         quitSavingSettings();
         return true;
@@ -121,8 +131,33 @@ bool KioskInput::handleKey(QObject *watched, QKeyEvent *event)
         return true;
     case KeyAction::None:
         break;
+    default:
+        return slideshowKey(action);
     }
     return false;
+}
+
+bool KioskInput::slideshowKey(KeyAction action)
+{
+    // A key during a tick is queued for the next one, so only a held or
+    // stopped run control refuses it.
+    if (w.ExitToProgram || !w.panControl.Enabled() || w.panControl.held() || w.flagCmdButton != CmdRun || w.SSTCfg->isVisible())
+        return false;
+    switch (action) {
+    case KeyAction::NextSlide:
+        if (w.keySteps < kListSize)
+            ++w.keySteps;
+        break;
+    case KeyAction::PreviousSlide:
+        if (w.keySteps > -kListSize)
+            --w.keySteps;
+        break;
+    case KeyAction::PauseResume: w.keyPauseToggle = !w.keyPauseToggle; break;
+    case KeyAction::ReloadNow: w.keyReload = true; break;
+    default: return false;
+    }
+    w.runControl->carryOutKeysSoon();
+    return true;
 }
 
 bool KioskInput::runControlRunning() const { return w.runControl->canActAtNextTick(); }
@@ -131,6 +166,8 @@ void KioskInput::quitSavingSettings()
 {
     if (w.ExitToProgram)
         return;
+    if (!m_quitAsked)
+        qCInfo(lcRun, "quit key: saving the settings and quitting");
     if (runControlRunning()) {
         m_quitAsked = true;
         w.flagCmdButton = CmdSaveAndClose;

@@ -20,7 +20,7 @@ class ScreenBlanking;
 class KioskInput : public QObject {
     Q_OBJECT
 public:
-    enum class KeyAction { None, Quit, Help };
+    enum class KeyAction { None, Quit, Help, NextSlide, PreviousSlide, PauseResume, ReloadNow };
 
     // How long the pointer rests over the slideshow before it hides (nominal ms).
     static constexpr int kPointerIdleMs = 3000;
@@ -28,8 +28,10 @@ public:
     explicit KioskInput(FormPicture &form);
     ~KioskInput() override;
 
-    // Escape and Ctrl+Q quit, F1 asks for help. Escape typed into a text box
-    // is the text box's own; a held key's repeats do nothing.
+    // Escape and Ctrl+Q quit, F1 asks for help; Right, Left, Space and R
+    // step, pause and reload the slideshow. Escape typed into a text box is
+    // the text box's own, and so are the slideshow keys; a held key's
+    // repeats do nothing.
     static KeyAction actionFor(int key, Qt::KeyboardModifiers modifiers, bool inTextBox, bool autoRepeat);
 
     // The quit button's path: save and close. While the run control runs it
@@ -39,6 +41,9 @@ public:
     void quitSavingSettings();
     // The help button's path, when the button is there to be clicked.
     void showHelp();
+    // Hands a slideshow key to the run control. False when the slideshow is
+    // not running (the panel, a question, start-up): the key goes on its way.
+    bool slideshowKey(KeyAction action);
 
     bool pointerHidden() const { return m_pointerHidden; }
     platform::ScreenBlanking &screenBlanking() { return *m_blanking; }

@@ -13,7 +13,13 @@
 #include "slideshow/PictureBox.h"
 #include "slideshow/Slideshow.h"
 
+#include "platform/Log.h"
+
+#include <QCoreApplication>
 #include <QProcess>
+#include <QTimer>
+
+#include <utility>
 
 using platform::DialogService;
 using platform::MsgButtons;
@@ -47,7 +53,10 @@ RunControl::RunControl(FormPicture &form) : w(form)
     w.panControl.setHandler([this] { panControl_Timer(); });
 
     SetupPanel &panel = *w.SSTCfg;
-    QObject::connect(w.bar->btTermina, &platform::ClickLabel::clicked, &w, [this] { btTermina_Click(); });
+    QObject::connect(w.bar->btTermina, &platform::ClickLabel::clicked, &w, [this] {
+        qCInfo(lcRun, "quitting: the bar's quit button, nothing saved");
+        btTermina_Click();
+    });
     QObject::connect(w.bar->BtCleanup, &platform::ClickLabel::clicked, &w, [this] { BtCleanup_Click(); });
     for (platform::Image *exit : {panel.SSTCfg_ExitProgram, panel.SSTCfg_ExitProgram2})
         QObject::connect(exit, &platform::ClickLabel::clicked, &w, [this] { SSTCfg_ExitProgram_Click(); });
@@ -64,12 +73,14 @@ void RunControl::panControl_Timer()
         return;
 
     SetupPanel &panel = *w.SSTCfg;
+    m_inTick = true;
     switch (w.flagCmdButton) {                                                 // 3
     case CmdRun:
-        if (!w.imgClock.Enabled())
+        if (!carryOutKeys() && !w.imgClock.Enabled() && !w.slideshowPaused)
             w.imgClock.setEnabled(true);
         break;
     case CmdOpenPanel:
+        setPaused(false);
         w.LockRunButtons();
         panel.SSTCfg_ExitProgram2->show();
         w.cntCounterDwLoadImage = 0;
@@ -91,6 +102,73 @@ void RunControl::panControl_Timer()
     default:
         break;
     }
+    m_inTick = false;
+}
+
+void RunControl::carryOutKeysSoon()
+{
+    // Queued, so the key's own event has been handled first; a tick under
+    // way (of the slideshow clock or of this control) leaves the keys for
+    // the next one.
+    QTimer::singleShot(0, &w, [this] {
+        if (!m_inTick && w.clockStatus == 0 && w.flagCmdButton == CmdRun && !w.ExitToProgram &&
+            w.panControl.Enabled())
+            carryOutKeys();
+    });
+}
+
+bool RunControl::carryOutKeys()
+{
+    const int steps = std::exchange(w.keySteps, std::int16_t(0));
+    const bool reload = std::exchange(w.keyReload, false);
+    const bool toggle = std::exchange(w.keyPauseToggle, false);
+    if (toggle)
+        setPaused(!w.slideshowPaused);
+    if (!reload && (steps == 0 || w.slideCount <= 0))
+        return toggle;
+
+    // The slide tick draws the slide at the pointer and moves it on by one:
+    // the pointer is one past the slide on screen.
+    const int n = w.slideCount;
+    if (steps != 0 && n > 0) {
+        const int shown = w.GLOBAL_IMAGE_CURRENT_POINTER - 1;
+        const int target = (((shown + steps) % n) + n) % n;
+        w.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(target);
+        // The n-th animation of a pass plays the n-th animated-GIF file.
+        std::int16_t animation = 1;
+        for (int k = 0; k < target && k < kListSize; ++k)
+            if (w.listImageProperties[k] == 4)
+                ++animation;
+        w.cntAniGif = animation;
+        qCInfo(lcShow, "key: slide %d of %d", target + 1, n);
+    }
+    if (reload)
+        qCInfo(lcShow, "key: reload now");
+    w.imgClock.setEnabled(false);
+    w.slideshow->imgClock_Timer(reload ? Slideshow::TickBy::ReloadKey : Slideshow::TickBy::StepKey);
+    if (w.slideshowPaused)
+        showPausedSign();
+    return true;
+}
+
+void RunControl::setPaused(bool paused)
+{
+    if (paused == w.slideshowPaused)
+        return;
+    w.slideshowPaused = paused;
+    qCInfo(lcShow, paused ? "paused" : "going on");
+    if (paused) {
+        w.imgClock.setEnabled(false);
+        showPausedSign();
+    } else {
+        w.lCountDown->hide();
+    }
+}
+
+void RunControl::showPausedSign()
+{
+    w.lCountDown->setText(QStringLiteral("      II  PAUSED - Space goes on"));
+    w.lCountDown->show();
 }
 
 void RunControl::saveAndClose()
@@ -107,6 +185,8 @@ void RunControl::saveAndClose()
     panel.SSTCfg_ExitProgram->setEnabled(false);
     panel.SSTCfg_ExitProgram_BW->show();
     panel.SSTCfg_ExitProgram_BW->setEnabled(true);
+    qCInfo(lcRun, w.restartPending ? "quitting to start again after the configuration reset"
+                                   : "quitting: settings saved");
     w.settings.SaveConfig();   // does nothing after a reset
     w.ExitToProgram = true;
     if (w.debugMode == 1)
@@ -184,6 +264,7 @@ void RunControl::BtCleanup_Click()
 
 void RunControl::EndProgram()
 {
+    qCWarning(lcRun, "quitting: the program cannot go on");
     w.ExitToProgram = true;
     closeWindow();
 }
@@ -202,5 +283,12 @@ QString RunControl::executablePath() const { return w.appPath + QStringLiteral("
 
 bool RunControl::restartProgram()
 {
-    return QProcess::startDetached(executablePath(), {}, w.PortablesPath);
+    // With the same words (LOCALHOST, DEBUG_CODE, ...) as this start.
+    const bool started =
+        QProcess::startDetached(executablePath(), QCoreApplication::arguments().mid(1), w.PortablesPath);
+    if (started)
+        qCInfo(lcRun, "started again after the configuration reset");
+    else
+        qCWarning(lcRun, "cannot start %s again after the configuration reset", qPrintable(executablePath()));
+    return started;
 }

@@ -14,6 +14,10 @@ public:
     void panControl_Timer();
     void UnlockRunButtons();
 
+    // The slideshow keys waiting in the state: carried out at once when
+    // nothing ticks, else at the run control's next tick.
+    void carryOutKeysSoon();
+
     void btTermina_Click();            // quit from the bar, nothing saved
     void SSTCfg_ExitProgram_Click();   // save and close at the next tick, or now
     // True when the next panControl tick carries out the run command: the
@@ -33,6 +37,11 @@ public:
 private:
     void saveAndClose();
     void closeWindow();
+    // True when a key was carried out (the slide tick ran or the pause changed).
+    bool carryOutKeys();
+    void setPaused(bool paused);
+    void showPausedSign();
+    bool m_inTick = false;
 
     FormPicture &w;
 };

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "shell/mShellExecute.h"
 
 #include <QDir>
@@ -56,8 +57,18 @@ void HelpActions::OpenOnlineHelp()
         return;
     m_opening = true;
     m_lastOpen.start();
-    ShellExecuteFile(onlineHelpAddress(), kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
+    const QString address = onlineHelpAddress();
+    const bool opened =
+        ShellExecuteFile(address, kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
     m_opening = false;
+    // Someone asked for help and is in front of the screen: say why nothing opens.
+    if (!opened && !w.ExitToProgram) {
+        qCWarning(lcRun, "help page not opened: %s", qPrintable(shell::lastError().description));
+        DialogService::current().MsgBox(
+            QStringLiteral("The help page cannot be opened: no web browser is set up to show it.\r\n%1\r\n\r\n%2")
+                .arg(shell::lastError().description, address),
+            MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Help"));
+    }
 }
 
 void HelpActions::helpTime_Click()

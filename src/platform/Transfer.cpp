@@ -16,11 +16,28 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 
 namespace platform {
 
 namespace {
+// A test clock sped up a hundredfold would leave a transfer a fraction of a
+// second, which a loaded machine misses: no limit falls under two real seconds.
+int limitMs(int nominalMs) { return std::max(Clock::toReal(nominalMs), 2000); }
+} // namespace
+
+namespace {
+
+// One line a person looking after the screen can act on.
+void logDownloadFailure(const QNetworkReply &reply, bool givenUp)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QString why = givenUp ? QStringLiteral("given up (no data in time, too large, not writable, or quitting)")
+                        : status.isValid() ? QStringLiteral("HTTP %1").arg(status.toInt())
+                                           : reply.errorString();
+    qCWarning(lcDownload, "download %s failed: %s", qPrintable(reply.url().toDisplayString()), qPrintable(why));
+}
 
 // A response arrived when the server sent a status line; errors below HTTP
 // (refused, reset, closed without answering) are not responses.
@@ -116,7 +133,7 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
     QNetworkRequest request = makeRequest(url);
     // A server that accepts and then says nothing must not hold the caller
     // forever.
-    request.setTransferTimeout(Clock::toReal(kRequestStallMs));
+    request.setTransferTimeout(limitMs(kRequestStallMs));
     QNetworkReply *reply = m_nam->get(request);
     m_request = reply;
     // The idle limit above resets with every byte; this one does not.
@@ -129,7 +146,7 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
             << "request given up: no complete reply within" << kRequestTotalMs / 1000 << "s:" << m_lastUrl;
         failRequest();
     });
-    deadline->start(Clock::toReal(kRequestTotalMs));
+    deadline->start(limitMs(kRequestTotalMs));
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, generation] {
         if (generation != m_generation)
             return;
@@ -234,10 +251,10 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
     // program quits.
     auto *stall = new QTimer(reply);
     stall->setSingleShot(true);
-    stall->setInterval(Clock::toReal(kDownloadStallMs));
+    stall->setInterval(limitMs(kDownloadStallMs));
     auto *deadline = new QTimer(reply);
     deadline->setSingleShot(true);
-    deadline->setInterval(Clock::toReal(kDownloadTotalMs));
+    deadline->setInterval(limitMs(kDownloadTotalMs));
     auto *quitWatch = new QTimer(reply);
     quitWatch->setInterval(100);
     auto failed = std::make_shared<bool>(false);
@@ -281,6 +298,8 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (ok && status.isValid())
             ok = status.toInt() >= 200 && status.toInt() < 300;
+        if (!ok)
+            logDownloadFailure(*reply, *failed);
         reply->disconnect();
         // Its limits end with it: none may fire before it is gone.
         for (QTimer *limit : reply->findChildren<QTimer *>())

@@ -87,6 +87,7 @@ void SettingsFiles::SaveConfig()
     // leaves the previous settings intact: they stay, rather than being
     // deleted into a first run.
     auto fail = [this] {
+        qCWarning(lcSettings, "settings not saved; the previous ones stay");
         w.imgClock.setEnabled(false);
         if (auto text = configWriteFailureMessage(w.Lingua))
             DialogService::current().MsgBox(*text, MsgButtons::OK);
@@ -108,6 +109,7 @@ void SettingsFiles::SaveConfig()
             w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
         else if (problem == TimerProblem::SlideTooSmall)
             w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
+        qCWarning(lcSettings, "%s timer value refused, saved as corrected", download ? "download" : "slide");
         if (auto msg = timerMessage(problem, w.Lingua))
             DialogService::current().MsgBox(msg->text, MsgButtons::OK, MsgIcon::Exclamation, msg->title);
     }
@@ -121,6 +123,9 @@ void SettingsFiles::SaveConfig()
     values.ownPicture = w.SSTCfg->SSTCfg_LblinserisciImg->text();
     if (!platform::textfile::writeAtomic(configPath(), formatConfig(values)))
         fail();
+    else
+        qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s",
+               qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
 }
 
 void SettingsFiles::saveAll()
@@ -204,6 +209,7 @@ void SettingsFiles::RecordSelection(bool reset, int value)
 
 void SettingsFiles::DeleteConfigFiles()
 {
+    qCInfo(lcSettings, "configuration erased");
     for (const char *name : kResetFiles) {
         const QString path = w.workDirPrefix + QLatin1String(name);
         if (QFile::exists(path)) {

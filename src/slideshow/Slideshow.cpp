@@ -10,6 +10,7 @@
 #include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
+#include "platform/Log.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "settings/ConfigFile.h"
@@ -263,6 +264,7 @@ void Slideshow::prepareNextSlide()
 
 void Slideshow::stopSequence()
 {
+    qCWarning(lcShow, "the catalogue did not synchronise: configuration erased, quitting");
     w.settings.DeleteConfigFiles();
     w.flagCmdButton = CmdSaveAndClose;
     w.clockStatus = 0;
@@ -298,7 +300,7 @@ void Slideshow::runTimingAndCredit(int p)
     }
 }
 
-void Slideshow::imgClock_Timer()
+void Slideshow::imgClock_Timer(TickBy by)
 {
     // A page capture owns the screen until it has restored the bar.
     if (w.flagCmdButton != CmdRun || w.Http2BmpRunning)                      // 1
@@ -319,7 +321,8 @@ void Slideshow::imgClock_Timer()
     w.bar->BtAnimation->hide();
 
     const double S = slideshow::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text());
-    w.cntCounterRefresh = slideshow::advanceCounter(w.cntCounterRefresh, S);  // 4
+    if (by == TickBy::Clock)
+        w.cntCounterRefresh = slideshow::advanceCounter(w.cntCounterRefresh, S);  // 4
     if (slideshow::refreshDue(w.cntCounterRefresh, w.ranVal, w.catalogueLoaded)) {
         w.ranVal = RandomRefreshMinute();
         w.cntCounterRefresh = 0;
@@ -338,8 +341,10 @@ void Slideshow::imgClock_Timer()
     // A reload period that is not a number (a damaged configuration) skips
     // the reload instead of stopping the show.
     const QString reloadText = w.SSTCfg->SSTCfg_timeDwLoad->text();
-    w.cntCounterDwLoadImage = slideshow::advanceCounter(w.cntCounterDwLoadImage, S);  // 5
-    if (isNumeric(reloadText) && slideshow::reloadDue(w.cntCounterDwLoadImage, numericValue(reloadText))) {
+    if (by == TickBy::Clock)
+        w.cntCounterDwLoadImage = slideshow::advanceCounter(w.cntCounterDwLoadImage, S);  // 5
+    if (by == TickBy::ReloadKey ||
+        (isNumeric(reloadText) && slideshow::reloadDue(w.cntCounterDwLoadImage, numericValue(reloadText)))) {
         ClearImageProperties();
         if (!ResetAniGifFiles()) {
             w.clockStatus = 0;
@@ -351,6 +356,8 @@ void Slideshow::imgClock_Timer()
         w.bar->btSetup->setEnabled(false);
         showLoadingProgress();
         w.clockReload = 1;
+        qCInfo(lcShow, by == TickBy::ReloadKey ? "reloading every picture (R key)"
+                                               : "reloading every picture (reload period)");
         w.slides->BuildSlideSet(1);
         w.clockReload = 0;
         w.webLoading = 0;
@@ -378,6 +385,7 @@ void Slideshow::imgClock_Timer()
     if (p == 0)                                                              // 10
         w.cntAniGif = 1;
     ShowSlide(w.listIMAGE[p]);                                               // 9
+    qCDebug(lcShow, "slide %d of %d", p + 1, int(w.slideCount));
     w.diagnostics->debugWindow().url_attuale->setCaption(w.listURL[p]);
 
     runTimingAndCredit(p);                                                   // 11

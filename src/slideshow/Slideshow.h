@@ -29,8 +29,10 @@ public:
     void ShowWebSurface();
     void ShowAnimationSurface();
 
-    // The tick of imgClock.
-    void imgClock_Timer();
+    // The tick of imgClock. A step by key does not count towards the
+    // refresh and reload periods; the reload key reloads now.
+    enum class TickBy { Clock, StepKey, ReloadKey };
+    void imgClock_Timer(TickBy by = TickBy::Clock);
     void ClearImageProperties();
     static std::int16_t RandomRefreshMinute();
     // Overwrites the numbered animated-GIF files with the placeholder. False

@@ -309,6 +309,7 @@ TEST_F(Builder, SeriesFillsConsecutiveSlotsAndTheBuilderSkipsAsManyEntries)
     // A slot that held an animation in an earlier set holds a still now.
     form->listImageProperties[1] = 4;
     form->lCountDown->setText("loading ");
+    form->webLoading = 1;   // the progress line counts
 
     EXPECT_TRUE(form->BuildSlideSet(2));
 
@@ -322,8 +323,24 @@ TEST_F(Builder, SeriesFillsConsecutiveSlotsAndTheBuilderSkipsAsManyEntries)
     }
     EXPECT_EQ(form->listIMAGE[3]->pixels, QSize(800, 600));
     EXPECT_EQ(form->lCountDown->text(), "loading ***");
+    EXPECT_EQ(form->slideTotal, form->slideCount) << "the progress line ends at N of N";
     EXPECT_FALSE(QFile::exists(form->pictureFileStem + "_ANIGIF_1.gif"));
     EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// The progress line reads "N of N" at the end, not "4 of 2", when a series
+// spreads past the last entry.
+TEST_F(Builder, TheProgressCountsTheSlidesOfASeries)
+{
+    for (int n : {8, 9, 10})
+        writeFile(webroot.path() + QStringLiteral("/seq-%1.jpg").arg(n, 2, 10, QChar('0')),
+                  encode(solid(100 + n, 50, Qt::gray), "JPEG"));
+    form->listURL[0] = base + "a.jpg";
+    form->listURL[1] = "5" + base.mid(1) + "seq-*.jpg,8,1,3,2";
+    form->webLoading = 1;
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    EXPECT_EQ(form->slideCount, 4);
+    EXPECT_EQ(form->slideTotal, 4);
 }
 
 TEST_F(Builder, MalformedOrEmptySeriesGetAPlaceholderAndTheBuildMovesOn)

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,8 @@ public:
     // extra arguments (faults). Fails the test when it does not come up.
     bool start(const std::vector<std::string> &extra = {})
     {
+        if (!m_dir.empty())
+            std::filesystem::remove_all(m_dir);
         m_dir = servertest::makeTempDir();
         servertest::writeFile(m_dir + "/catalogue.txt", kCatalogue);
         QDir().mkpath(webroot());
@@ -52,6 +55,12 @@ public:
                                          webroot().toStdString(), "--log", m_dir + "/server.log"};
         args.insert(args.end(), extra.begin(), extra.end());
         return m_server.start(args);
+    }
+    ~TestServer()
+    {
+        m_server.stop();
+        if (!m_dir.empty())
+            std::filesystem::remove_all(m_dir);
     }
     void stop() { m_server.stop(); }
     int port() const { return m_server.port(); }

@@ -13,6 +13,10 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 using namespace cattest;
 
 namespace {
@@ -46,6 +50,8 @@ public:
                        .arg(user, password, logPath())
                        .toUtf8());
         conf.close();
+        // The proxy ends with the test, however the test ends.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start(QStringLiteral("tinyproxy"), {QStringLiteral("-d"), QStringLiteral("-c"),
                                                       conf.fileName()});
         if (!m_process.waitForStarted(3000))

@@ -55,7 +55,7 @@ TEST_F(CollectionsOnPanel, SavingWritesTheCollectionAndThePictureListCopy)
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Collection Saved with date and time info on:\r\n" +
                                            form->Cirrolith_Collections_Dir +
-                                           "/Cirrolith_Collection_03072024_090502.XML");
+                                           "/Cirrolith_Collection_03072024_090502.xml");
 }
 
 TEST_F(CollectionsOnPanel, ASecondSaveInTheSameSecondReplacesTheFirst)

@@ -6,6 +6,7 @@
 #include "support/DemoServers.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,11 +36,13 @@ protected:
     // server's log records every request.
     void startServers() { ASSERT_TRUE(servers.start()) << servers.errorText(); }
 
-    void launch(const QString &address)
+    void launch(const QString &address, const QString &logRules = QString())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("CIRROLITH_CATALOGUE_URL", address);
+        if (!logRules.isEmpty())
+            env.insert("QT_LOGGING_RULES", logRules);
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         process.setProcessEnvironment(env);
         process.start(program, {});
@@ -78,6 +81,24 @@ protected:
         return done();
     }
 
+    // The program's stderr so far.
+    const QString &log()
+    {
+        while (process.state() == QProcess::Running && process.waitForReadyRead(20)) {
+        }
+        m_log += QString::fromUtf8(process.readAllStandardError());
+        return m_log;
+    }
+    // Waits until the log holds count lines containing text.
+    bool waitForLines(const QString &text, int count, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired() && log().count(text) < count && process.state() == QProcess::Running)
+            process.waitForReadyRead(100);
+        return log().count(text) >= count;
+    }
+    int slideLines() { return log().count(QStringLiteral("cirrolith.show: slide ")) - log().count(QStringLiteral("cirrolith.show: slide set")); }
+
     QDateTime configWritten() const { return QFileInfo(portable.work("Cirrolith4_Config.dat")).lastModified(); }
 
     void writeSettingsLongAgo()
@@ -92,6 +113,7 @@ protected:
     QString program;
     QProcess process;
     DemoServers servers;
+    QString m_log;
 };
 
 } // namespace
@@ -109,7 +131,7 @@ TEST_F(KioskProgram, HelpPrintsTheWordsAndTheVariableWithoutTouchingAnything)
         EXPECT_EQ(process.exitCode(), 0) << arg;
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         for (const char *needed : {"LOCALHOST", "DEBUG_CODE", "NOSILENT", "-LOCALHOST-DEBUG_CODE",
-                                   "CIRROLITH_CATALOGUE_URL"})
+                                   "CIRROLITH_CATALOGUE_URL", "QT_LOGGING_RULES", "Right, Left", "Space"})
             EXPECT_TRUE(out.contains(QLatin1String(needed))) << arg << ": " << needed;
         EXPECT_FALSE(QDir(portable.workDir()).exists()) << "no settings folder made";
     }
@@ -160,4 +182,78 @@ TEST_F(KioskProgram, QuitKeysWhileWaitingForTheServerSaveAndEnd)
         EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), kiosk::kConfig) << keys;
         EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kiosk::kPictureList) << keys;
     }
+}
+
+// The slideshow keys go through the run control: while paused nothing
+// ticks, each step draws one slide (no second tick behind it), Left wraps
+// to the last slide, Space goes on and R reloads every picture.
+TEST_F(KioskProgram, RightLeftSpaceAndRStepPauseAndReload)
+{
+    startServers();
+    portable.writeSecondStart();   // two-second slides
+    launch(servers.catalogueAddress(), QStringLiteral("cirrolith.show.info=true\ncirrolith.show.debug=true"));
+    ASSERT_TRUE(waitForWindow(30000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide 1 of "), 1, 90000)) << log().toStdString();
+    const QRegularExpression ready(QStringLiteral("slide set ready: (\\d+) slides"));
+    const int n = ready.match(log()).captured(1).toInt();
+    ASSERT_GE(n, 3) << log().toStdString();
+    xdotool({"mousemove", "900", "500"});
+
+    xdotool({"key", "space"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: paused"), 1, 5000)) << log().toStdString();
+    int before = slideLines();
+    QThread::msleep(5000);
+    EXPECT_EQ(slideLines(), before) << "a slide ticked while paused:\n" << log().toStdString();
+
+    // Where the show stands: the last slide line.
+    const auto lastSlide = [&] {
+        const QRegularExpression line(QStringLiteral("cirrolith.show: slide (\\d+) of"));
+        int last = 0;
+        for (auto it = line.globalMatch(log()); it.hasNext();)
+            last = it.next().captured(1).toInt();
+        return last;
+    };
+    const int shown = lastSlide();
+    const int next = shown % n + 1;
+    before = slideLines();
+    xdotool({"key", "Right"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide %1 of %2").arg(next).arg(n), 1, 5000))
+        << log().toStdString();
+    QThread::msleep(3000);
+    EXPECT_EQ(slideLines(), before + 1) << "one key, one slide:\n" << log().toStdString();
+    EXPECT_EQ(lastSlide(), next);
+
+    xdotool({"key", "Left"});
+    QThread::msleep(1500);
+    EXPECT_EQ(lastSlide(), shown) << log().toStdString();
+    // Back past the first slide to the last one.
+    for (int i = 1; i < shown + 1; ++i) {
+        xdotool({"key", "Left"});
+        QThread::msleep(600);
+    }
+    QThread::msleep(1000);
+    EXPECT_EQ(lastSlide(), n) << log().toStdString();
+    EXPECT_EQ(slideLines(), before + 2 + shown) << log().toStdString();
+
+    xdotool({"key", "space"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: going on"), 1, 5000)) << log().toStdString();
+    before = slideLines();
+    EXPECT_TRUE(waitFor([&] { return slideLines() > before; }, 6000)) << "the show goes on by itself";
+
+    xdotool({"key", "r"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: reloading every picture (R key)"), 1, 10000))
+        << log().toStdString();
+    // A step asked during the reload's tick waits for it to end.
+    const int stepsBefore = log().count(QStringLiteral("cirrolith.show: key: slide"));
+    xdotool({"key", "Right"});
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide set ready"), 2, 90000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: key: slide"), stepsBefore + 1, 10000)) << log().toStdString();
+    const QString &text = log();
+    EXPECT_GT(text.lastIndexOf(QStringLiteral("cirrolith.show: key: slide")),
+              text.lastIndexOf(QStringLiteral("cirrolith.show: slide set ready")))
+        << "the step ran inside the reload:\n" << text.toStdString();
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(process.waitForFinished(15000));
+    EXPECT_EQ(process.exitCode(), 0);
 }

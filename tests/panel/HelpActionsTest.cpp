@@ -87,7 +87,11 @@ TEST_F(Help, TimerHelpRestoresTheFieldColoursEvenWithoutABrowser)
     for (auto *field : {p.txtDisplay, p.txtDisplay2, p.SSTCfg_timeDwLoad, p.SSTCfg_timeRefresh})
         EXPECT_EQ(field->BackColor(), kBlue) << field->objectName().toStdString();
     EXPECT_EQ(shell::lastError().number, 53);
-    EXPECT_TRUE(dialogs.shown().empty()) << "a page that cannot be opened shows nothing";
+    // The click is not lost in silence: a message says why and names the page.
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const QString text = dialogs.shown()[0].text;
+    EXPECT_TRUE(text.contains(QLatin1String("no web browser"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(kPage)) << text.toStdString();
 }
 
 TEST_F(Help, RemoteHelpNeedsThePortableLauncher)

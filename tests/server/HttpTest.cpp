@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -233,4 +236,35 @@ TEST_F(ServerHttp, RefusesBadArgumentsAndCatalogues)
     EXPECT_EQ(p3.runToExit({"--catalogue", dir_ + "/missing.txt"}), 2);
     ServerProcess p4;
     EXPECT_EQ(p4.runToExit({"--catalogue", dir_ + "/catalogue.txt", "--check"}), 0);
+}
+
+// A test process that dies without stopping its server (a crash, an abort,
+// the time limit) takes the server with it.
+TEST_F(ServerHttp, TheServerEndsWithTheProcessThatStartedIt)
+{
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        ServerProcess orphan;
+        int port = orphan.start({"--catalogue", dir_ + "/catalogue.txt"}) ? orphan.port() : 0;
+        (void)!write(pipeFds[1], &port, sizeof port);
+        _exit(0);   // no destructor runs: nothing stops the server here
+    }
+    close(pipeFds[1]);
+    int port = 0;
+    ASSERT_EQ(read(pipeFds[0], &port, sizeof port), static_cast<ssize_t>(sizeof port));
+    close(pipeFds[0]);
+    waitpid(child, nullptr, 0);
+    ASSERT_GT(port, 0);
+
+    bool stillThere = true;
+    for (int i = 0; i < 50 && stillThere; ++i) {
+        stillThere = httpGet(port, kProbe, 500).connected;
+        if (stillThere)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(stillThere) << "the server on port " << port << " outlived its parent";
 }

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,8 +48,14 @@ int spawn(const std::vector<std::string> &args, int &outFd, int &errFd)
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0)
         return -1;
+    const pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
+        // A test that crashes, aborts or is killed on its time limit takes
+        // its server with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
         dup2(out[1], 1);
         dup2(err[1], 2);
         close(out[0]);

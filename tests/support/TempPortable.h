@@ -10,14 +10,19 @@
 // program and <root>/Data for its files.
 class TempPortable {
 public:
-    TempPortable()
+    // below: a folder inside the temporary one to be the root (an installed
+    // program's "/cirrolith" in a data home), made only when asked for.
+    explicit TempPortable(const QString &below = QString()) : m_root(m_dir.path() + below)
     {
+        if (!below.isEmpty())
+            return;
         QDir(m_dir.path()).mkpath(QStringLiteral("App/Cirrolith"));
         QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
     }
-    QString root() const { return m_dir.path(); }
-    QString appDir() const { return m_dir.path() + QStringLiteral("/App/Cirrolith"); }
-    QString workDir() const { return m_dir.path() + QStringLiteral("/Data/Cirrolith_Work"); }
+    QString base() const { return m_dir.path(); }
+    QString root() const { return m_root; }
+    QString appDir() const { return m_root + QStringLiteral("/App/Cirrolith"); }
+    QString workDir() const { return m_root + QStringLiteral("/Data/Cirrolith_Work"); }
     QString work(const QString &name) const { return workDir() + u'/' + name; }
 
     QByteArray read(const QString &name) const
@@ -51,6 +56,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_root;
 };
 
 // Copies a folder tree, e.g. the built portable installation into a

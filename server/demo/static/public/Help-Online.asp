@@ -60,10 +60,20 @@ click OK. You can change it later on the panel's <b>Run - Exit</b> page (<b>Your
 <tr><td><b>?</b></td><td>Opens this page in your web browser.</td></tr>
 <tr><td>Animation (purple)</td><td>Shown while a fast-moving picture (a radar loop) plays.</td></tr>
 <tr><td>Credit line</td><td>Where the picture comes from, and when the pictures were last brought up to date. <em>COLLECTIONS AVAILABLE</em> means new ready-made picture selections can be fetched: open the setup panel.</td></tr>
-<tr><td>Connection icon (right)</td><td>Green waves: connected. Red: no connection; Cirrolith keeps trying.</td></tr>
+<tr><td>Connection icon (right)</td><td>Green waves: this computer is on a network. Red: no network; Cirrolith keeps trying. Whether the catalogue server answers shows in the count-down and the credit line.</td></tr>
 </table>
 <p>While Cirrolith waits for the catalogue at start, the bar also shows a red <b>quit</b> button and a
 <b>reset</b> button (see <a href="#trouble">If something goes wrong</a>).</p>
+
+<h2 id="keys">Keys</h2>
+<table>
+<tr><th>Key</th><th>What it does</th></tr>
+<tr><td><kbd>Right</kbd>, <kbd>Left</kbd></td><td>The next picture, the previous picture.</td></tr>
+<tr><td><kbd>Space</kbd></td><td>Pauses the slideshow (<em>PAUSED</em> shows above the bar); <kbd>Space</kbd> again goes on.</td></tr>
+<tr><td><kbd>R</kbd></td><td>Downloads every picture again now.</td></tr>
+<tr><td><kbd>Escape</kbd>, <kbd>Ctrl</kbd>+<kbd>Q</kbd></td><td>Saves your settings and closes Cirrolith.</td></tr>
+<tr><td><kbd>F1</kbd></td><td>Opens this page.</td></tr>
+</table>
 
 <h2 id="panel">The setup panel</h2>
 <p>Click the setup button. After the current picture the slideshow pauses and the panel opens on
