@@ -11,6 +11,7 @@
 #include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
+#include "platform/Log.h"
 #include "platform/Transfer.h"
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
@@ -23,7 +24,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cstdio>
 
 using platform::DialogService;
 using platform::EventPump;
@@ -107,23 +107,25 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
 {
     w.IsWebPage = false;                                                       // 1
     const QString extension = acquisition::addressExtension(UrlImageToLoad);    // 2
+    if (cnt < 0 || cnt >= kListSize)
+        return;
     if (extension.isEmpty()) {                                                 // 3
         const QString text = w.Lingua == LinguaItalian
                                  ? QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA")
                                  : QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
-        // A hostile reply can hold up to 2000 such addresses: one modal
-        // message per build, the rest only on stderr.
+        // A hostile reply can hold up to 2000 such addresses: one message per
+        // build, closing by itself within a slide's time, the rest only on
+        // stderr. The slot gets the placeholder and the build goes on with
+        // the entries after it.
         if (m_extMessageBuild != m_generation) {
             m_extMessageBuild = m_generation;
-            DialogService::current().MsgBox(text, MsgButtons::OK, MsgIcon::Information, QStringLiteral("Ext!"));
-        } else {
-            std::fprintf(stderr, "Ext!: %s: %s\n", qPrintable(text), qPrintable(UrlImageToLoad));
+            DialogService::current().Notice(text, MsgIcon::Information, QStringLiteral("Ext!"),
+                                            w.imgClockInterval);
         }
-        w.clockReload = 0;
+        qCWarning(lcDownload) << "Ext!:" << text << UrlImageToLoad;
+        placePicture(cnt, m_notAvailable, true);
         return;
     }
-    if (cnt < 0 || cnt >= kListSize)
-        return;
 
     Miniatura->Move(0, 0);                                                     // 5
     Miniatura->show();

@@ -26,8 +26,12 @@ public:
     bool restartProgram();
     QString executablePath() const;
 
+    // True from the start of the save-and-close sequence: one quit, one save.
+    bool closing() const { return m_closing; }
+
 private:
     void closeWindow();
 
     FormPicture &w;
+    bool m_closing = false;
 };

@@ -1,0 +1,255 @@
+// The whole program on a real X screen, all its timers live on the real event
+// loop, against the reference servers: a catalogue server that goes away and
+// comes back, a proxy that refuses, and a catalogue with hostile entries.
+// Whatever happens, the user's settings stay and the show goes on.
+#include "catalogue/Catalogue.h"
+#include "core/FormPicture.h"
+#include "panel/ConnectionFrame.h"
+#include "panel/SetupPanel.h"
+#include "platform/Clock.h"
+#include "platform/DialogService.h"
+#include "platform/EventPump.h"
+#include "platform/ProcessEnd.h"
+#include "platform/Transfer.h"
+#include "server/ServerProcess.h"
+#include "slideshow/ControlBar.h"
+#include "support/DemoServers.h"
+#include "support/TempPortable.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+constexpr double kSpeed = 4;
+constexpr int kProbeTickRealMs = 500 / 4;
+
+bool waitUntil(const std::function<bool()> &done, int realMs)
+{
+    QDeadlineTimer deadline(realMs);
+    while (!deadline.hasExpired()) {
+        if (done())
+            return true;
+        platform::EventPump::Sleep(static_cast<int>(20 * kSpeed));
+    }
+    return done();
+}
+
+void pause(int realMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < realMs)
+        platform::EventPump::Sleep(static_cast<int>(20 * kSpeed));
+}
+
+// A proxy that takes every connection and closes it without a word.
+class RefusingProxy {
+public:
+    RefusingProxy()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                ++connections;
+                s->abort();
+                s->deleteLater();
+            }
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    int connections = 0;
+
+private:
+    QTcpServer m_server;
+};
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
+        platform::EventPump::resetQuit();
+        platform::ProcessEnd::resetForTests();
+        platform::Transfer::shared().clearProxy();
+    }
+    void TearDown() override
+    {
+        if (form)
+            form->close();
+        platform::Transfer::shared().cancelRequest();
+        platform::Transfer::shared().closeConnections();
+        form.reset();
+        platform::Clock::setSpeed(1);
+        platform::ProcessEnd::resetForTests();
+    }
+    void startProgram(const QString &catalogueAddress)
+    {
+        form = std::make_unique<FormPicture>(StartOptions{portable.appDir(), QString()});
+        ASSERT_TRUE(form->Form_Load());
+        form->catalogueAddress = catalogueAddress;
+        platform::Clock::setSpeed(kSpeed);
+        form->showCoveringScreen();
+    }
+    int slideTicks() const { return form->imgClock.tickCount(); }
+    // The show goes on: at least two more slides within the time given.
+    void expectShowAdvances(int realMs, const char *when)
+    {
+        const int before = slideTicks();
+        EXPECT_TRUE(waitUntil([&] { return slideTicks() >= before + 2; }, realMs)) << when;
+    }
+    int noticesWith(const QString &text) const
+    {
+        int n = 0;
+        for (const auto &s : dialogs.shown())
+            n += s.text.contains(text) ? 1 : 0;
+        return n;
+    }
+
+    TempPortable portable;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scope{&dialogs};
+    std::unique_ptr<FormPicture> form;
+};
+
+} // namespace
+
+TEST_F(ProgramRun, OutagesAndARefusingProxyCostTheUserNothing)
+{
+    DemoServers servers;
+    ASSERT_TRUE(servers.start()) << servers.errorText();
+    const int port = servers.catalogue.port();
+    const auto restartCatalogue = [&] {
+        const QString dir = QFileInfo(servers.logPath()).path();
+        return servers.catalogue.start({"--catalogue", (dir + "/catalogue.txt").toStdString(), "--log",
+                                        servers.logPath().toStdString(), "--port", std::to_string(port)});
+    };
+
+    RefusingProxy proxy;
+    portable.writeSecondStart();
+    portable.write("Cirrolith4_Proxy.dat", "127.0.0.1\r\n" + QByteArray::number(proxy.port()) + "\r\n\r\n\r\n1\r\n");
+    const QByteArray pictureList = portable.read("Cirrolith4_Picture_List.dat");
+    const QByteArray town = portable.read("Cirrolith4_MyTown.dat");
+
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    startProgram(servers.catalogueAddress());
+
+    // The probe through the proxy gets no answer: after ten counts the user
+    // is asked, and the question waits for the answer.
+    ConnectionFrame &frame = *form->Frame_Select_Connection;
+    ASSERT_TRUE(waitUntil([&] { return frame.isVisible(); }, 15000)) << "the connection question";
+    const int probesBeforeAnswer = proxy.connections;
+    EXPECT_GE(probesBeforeAnswer, 1);
+    EXPECT_LE(probesBeforeAnswer, sinceStart.elapsed() / kProbeTickRealMs + 1);
+    const QDateTime proxyWritten = QFileInfo(portable.work("Cirrolith4_Proxy.dat")).lastModified();
+    frame.Proxy_Username->setText("typed by the user");
+    pause(3000);   // 24 ticks of the connection clock
+    EXPECT_TRUE(frame.isVisible()) << "the question stays until answered";
+    EXPECT_EQ(frame.Proxy_Username->text(), "typed by the user");
+    EXPECT_EQ(proxy.connections, probesBeforeAnswer) << "no probe while the user is asked";
+    EXPECT_EQ(QFileInfo(portable.work("Cirrolith4_Proxy.dat")).lastModified(), proxyWritten);
+
+    // Fixed through the question: a direct connection.
+    frame.Proxy_Username->clear();
+    frame.selectOption(false);
+    frame.Connection_Selected->click();
+    ASSERT_TRUE(waitUntil([&] { return form->slideCount == 4 && slideTicks() >= 3; }, 60000))
+        << "the show starts once the server answers";
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), "\r\n\r\n\r\n\r\n0\r\n");
+
+    // Short outages while the slideshow runs.
+    for (int outage = 0; outage < 2; ++outage) {
+        servers.catalogue.stop();
+        expectShowAdvances(8000, "while the server is away");
+        ASSERT_TRUE(restartCatalogue()) << servers.errorText();
+        expectShowAdvances(8000, "after the server came back");
+    }
+
+    // The panel opened during an outage, then confirmed: nothing is deleted,
+    // the program waits for the server and shows the stored selection.
+    servers.catalogue.stop();
+    form->bar->btSetup->click();
+    ASSERT_TRUE(waitUntil([&] { return form->flagCmdButton == CmdPanelOpen &&
+                                       form->SSTCfg->SSTCfg_cmdConferma->isEnabled(); }, 20000));
+    EXPECT_EQ(form->SSTCfg->Tabella_Mappe_Selezionate->count(), 0) << "no rows from a catalogue that never came";
+    QTimer::singleShot(0, form.get(), [&] { form->SSTCfg->SSTCfg_cmdConferma->click(); });
+    QTimer::singleShot(4000, form.get(), [&] { EXPECT_TRUE(restartCatalogue()) << servers.errorText(); });
+    ASSERT_TRUE(waitUntil([&] { return form->flagCmdButton == CmdRun && form->catalogueLoaded == 1; }, 60000));
+    for (const char *name : {"Cirrolith4_Config.dat", "Cirrolith4_Proxy.dat", "Cirrolith4_Language.dat",
+                             "Cirrolith4_MyTown.dat"})
+        EXPECT_TRUE(portable.exists(name)) << name;
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), pictureList);
+    EXPECT_EQ(noticesWith("U ERR"), 0);
+    expectShowAdvances(15000, "after the confirmation");
+
+    // The panel opened during another outage, then Run-Exit -> Exit.
+    servers.catalogue.stop();
+    form->bar->btSetup->click();
+    ASSERT_TRUE(waitUntil([&] { return form->flagCmdButton == CmdPanelOpen &&
+                                       form->SSTCfg->SSTCfg_ExitProgram->isEnabled(); }, 20000));
+    form->SSTCfg->SSTCfg_ExitProgram->click();
+    ASSERT_TRUE(waitUntil([&] { return form->ExitToProgram; }, 10000));
+
+    // Every settings file holds what the user chose.
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), pictureList) << "ids 14, 1, 5, 20 stay";
+    EXPECT_EQ(portable.read("Cirrolith4_Config.dat").left(17), "15\r\n2\r\nFull_Scree");
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), "\r\n\r\n\r\n\r\n0\r\n");
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), " 1");
+    EXPECT_EQ(portable.read("Cirrolith4_MyTown.dat"), town);
+    EXPECT_EQ(platform::ProcessEnd::requestCount(), 1) << "one quit";
+    // One probe through the refusing proxy, then one that arrived.
+    EXPECT_EQ(servers.logText().count("x00=x8888"), 1);
+    EXPECT_EQ(proxy.connections, probesBeforeAnswer);
+}
+
+// A catalogue with a credit line of five "-", an address without ".", and
+// "&" in a code: every other entry loads and shows, pass after pass, and each
+// complaint is told at most once per build, never longer than a slide.
+TEST_F(ProgramRun, HostileCatalogueEntriesNeverStopTheShow)
+{
+    servertest::ServerProcess pictures;
+    ASSERT_TRUE(pictures.start({"--catalogue", CIRROLITH_DEMO_CATALOGUE, "--webroot", CIRROLITH_DEMO_WEBROOT}))
+        << pictures.stderrText();
+    const QByteArray at = "http://127.0.0.1:" + QByteArray::number(pictures.port());
+    QTemporaryDir dir;
+    QFile catalogue(dir.filePath("catalogue.txt"));
+    ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly));
+    catalogue.write(at + "/demo/sat/europe-visible.jpg | 14 | Satellite SATVIS Europe | DEMO-a-b-c-d-e\n" +
+                    "http://localhost:" + QByteArray::number(pictures.port()) +
+                    "/demo/noextension | 1 | Radar RAD North | DEMO-radar\n" +
+                    at + "/demo/chart/synoptic-00.png | 5 | Chart A&B<C> analysis | DEMO-chart-200\n" +
+                    at + "/demo/cam/harbour.bmp | 20 | Webcam CAMHARB Harbour | DEMO-webcam\n");
+    catalogue.close();
+    servertest::ServerProcess server;
+    ASSERT_TRUE(server.start({"--catalogue", catalogue.fileName().toStdString()})) << server.stderrText();
+
+    portable.writeSecondStart();
+    startProgram(QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(server.port()));
+    ASSERT_TRUE(waitUntil([&] { return form->slideCount == 4 && slideTicks() >= 2; }, 60000));
+    const int firstBuildTicks = slideTicks();
+    ASSERT_TRUE(waitUntil([&] { return slideTicks() >= firstBuildTicks + 12; }, 30000))
+        << "three more passes";
+
+    EXPECT_FALSE(form->listIMAGEnotLoaded[0]);
+    EXPECT_TRUE(form->listIMAGEnotLoaded[1]) << "the address without \".\" gets its placeholder";
+    EXPECT_TRUE(form->listIMAGE[1]);
+    EXPECT_FALSE(form->listIMAGEnotLoaded[2]);
+    EXPECT_FALSE(form->listIMAGEnotLoaded[3]);
+    EXPECT_EQ(noticesWith("too many fields"), 1) << "once for the build, in English";
+    EXPECT_EQ(noticesWith("PICTURE WITH EXT. FORMAT NOT SUPPORTED"), 1);
+    EXPECT_EQ(noticesWith("troppi"), 0);
+    for (const auto &s : dialogs.shown()) {
+        EXPECT_GT(s.closesAfterMs, 0) << "waits for a click on the show's path: " << s.text.toStdString();
+        EXPECT_LE(s.closesAfterMs, 2000) << s.text.toStdString();
+    }
+}
