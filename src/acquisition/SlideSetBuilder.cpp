@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QFile>
 
-
 using platform::DialogService;
 using platform::EventPump;
 using platform::MsgButtons;

@@ -217,6 +217,20 @@ TEST_F(ProgramRun, OutagesAndARefusingProxyCostTheUserNothing)
     EXPECT_EQ(noticesWith("U ERR"), 0);
     expectShowAdvances(15000, "after the confirmation");
 
+    // With the server there: a click on the panel, then the same selection
+    // confirmed. Nothing is loaded again, and the radar loop stays animated.
+    ASSERT_EQ(form->listImageProperties[1], 4);
+    form->bar->btSetup->click();
+    ASSERT_TRUE(waitUntil([&] { return form->flagCmdButton == CmdPanelOpen &&
+                                       form->SSTCfg->SSTCfg_cmdConferma->isEnabled(); }, 20000));
+    EXPECT_GT(form->SSTCfg->Tabella_Mappe_Selezionate->count(), 4);
+    emit form->SSTCfg->panelClicked();
+    QTimer::singleShot(0, form.get(), [&] { form->SSTCfg->SSTCfg_cmdConferma->click(); });
+    ASSERT_TRUE(waitUntil([&] { return form->flagCmdButton == CmdRun; }, 30000));
+    EXPECT_EQ(form->listImageProperties[1], 4) << "an animated GIF stays animated";
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), pictureList);
+    expectShowAdvances(15000, "after confirming the same selection");
+
     // The panel opened during another outage, then Run-Exit -> Exit.
     servers.catalogue.stop();
     form->bar->btSetup->click();
