@@ -252,6 +252,13 @@ bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
     // the status line, and the request is sent again every ten half-second
     // counts, as the connection clock counts.
     qCWarning(lcCatalogue) << "the catalogue server does not answer; asking again until it does";
+    // The loading caption would cover the status line meanwhile.
+    const std::int16_t loading = w.webLoading;
+    w.webLoading = 0;
+    const auto answered = [&](bool result) {
+        w.webLoading = loading;
+        return result;
+    };
     if (auto text = retryMessage(w.Lingua))
         w.lCountDown->setText(*text);
     w.lCountDown->show();
@@ -259,17 +266,17 @@ bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
     for (;;) {
         for (int count = 10; count > 0; --count) {
             if (giveUpWaiting())
-                return false;
+                return answered(false);
             if (auto text = waitingMessage(w.Lingua); text && count < 10)
                 w.lCountDown->setText(*text + QString::number(count));
             EventPump::Sleep(500);
         }
         if (RequestCatalogue(address, kind)) {
             qCInfo(lcCatalogue) << "the catalogue server answers again";
-            return true;
+            return answered(true);
         }
         if (!m_lastNoAnswer)
-            return false;
+            return answered(false);
     }
 }
 
