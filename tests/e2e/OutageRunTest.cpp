@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 
 namespace {
 
@@ -153,23 +154,28 @@ TEST_F(ProgramRun, OutagesAndARefusingProxyCostTheUserNothing)
     // is asked, and the question waits for the answer. It waits inside a
     // tick, so the test looks and answers from the event loop.
     ConnectionFrame &frame = *form->Frame_Select_Connection;
-    int probesBeforeAnswer = -1;
-    qint64 askedAfterMs = 0;
+    int probesBeforeAnswer = -1;   // counted half a second into the question
+    qint64 askedAfterMs = -1;
     QDateTime proxyWritten;
     bool stayed = false, typedStays = false, noProbeMeanwhile = false, fileKept = false;
     QTimer look;
     look.setInterval(50);
     QObject::connect(&look, &QTimer::timeout, [&] {
-        if (probesBeforeAnswer < 0) {
+        if (askedAfterMs < 0) {
             if (!frame.isVisible())
                 return;
             askedAfterMs = sinceStart.elapsed();
-            probesBeforeAnswer = proxy.requests;
             proxyWritten = QFileInfo(portable.work("Cirrolith4_Proxy.dat")).lastModified();
             frame.Proxy_Username->setText("typed by the user");
             return;
         }
-        if (sinceStart.elapsed() < askedAfterMs + 3000)   // 24 ticks of the connection clock
+        // The probe sent by the tick that asks may still be on its way.
+        if (probesBeforeAnswer < 0) {
+            if (sinceStart.elapsed() >= askedAfterMs + 500)
+                probesBeforeAnswer = proxy.requests;
+            return;
+        }
+        if (sinceStart.elapsed() < askedAfterMs + 3500)   // 24 more ticks of the connection clock
             return;
         look.stop();
         stayed = frame.isVisible();
@@ -185,7 +191,9 @@ TEST_F(ProgramRun, OutagesAndARefusingProxyCostTheUserNothing)
     ASSERT_TRUE(waitUntil([&] { return form->slideCount == 4 && slideTicks() >= 3; }, 60000))
         << "the show starts once the server answers";
     ASSERT_GE(probesBeforeAnswer, 1) << "the connection question came";
-    EXPECT_LE(probesBeforeAnswer, askedAfterMs / kProbeTickRealMs + 1);
+    std::cerr << probesBeforeAnswer << " requests reached the refusing proxy in the " << askedAfterMs
+              << " ms before the question (" << kProbeTickRealMs << " ms a tick)\n";
+    EXPECT_LE(probesBeforeAnswer, (askedAfterMs + 500) / kProbeTickRealMs + 1);
     EXPECT_TRUE(stayed) << "the question stays until answered";
     EXPECT_TRUE(typedStays);
     EXPECT_TRUE(noProbeMeanwhile) << "no probe while the user is asked";
