@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <optional>
+
 using platform::DialogService;
 using platform::EventPump;
 using platform::MsgButtons;
@@ -46,6 +48,17 @@ platform::Image *holder(const QString &name, QWidget *parent, const char *resour
 platform::PictureRef artwork(const char *resource)
 {
     return acquisition::pictureFromImage(QImage(QString::fromLatin1(resource)));
+}
+
+std::optional<QString> unsupportedExtensionMessage(int lingua)
+{
+    switch (lingua) {
+    case LinguaEnglish: return QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
+    case LinguaItalian: return QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA");
+    case LinguaFrench: return QStringLiteral("Erreur : IMAGE AVEC UNE EXTENSION NON PRISE EN CHARGE");
+    case LinguaSpanish: return QStringLiteral("Error: IMAGEN CON UNA EXTENSI\u00D3N NO ADMITIDA");
+    default: return std::nullopt;
+    }
 }
 
 void beep()
@@ -109,19 +122,17 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     if (cnt < 0 || cnt >= kListSize)
         return;
     if (extension.isEmpty()) {                                                 // 3
-        const QString text = w.Lingua == LinguaItalian
-                                 ? QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA")
-                                 : QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
+        const std::optional<QString> text = unsupportedExtensionMessage(w.Lingua);
         // A hostile reply can hold up to 2000 such addresses: one message per
         // build, closing by itself within a slide's time, the rest only on
         // stderr. The slot gets the placeholder and the build goes on with
         // the entries after it.
-        if (m_extMessageBuild != m_generation) {
+        if (m_extMessageBuild != m_generation && text) {
             m_extMessageBuild = m_generation;
-            DialogService::current().Notice(text, MsgIcon::Information, QStringLiteral("Ext!"),
+            DialogService::current().Notice(*text, MsgIcon::Information, QStringLiteral("Ext!"),
                                             w.imgClockInterval);
         }
-        qCWarning(lcDownload) << "Ext!:" << text << UrlImageToLoad;
+        qCWarning(lcDownload) << "Ext!: picture address without an extension:" << UrlImageToLoad;
         placePicture(cnt, m_notAvailable, true);
         return;
     }
