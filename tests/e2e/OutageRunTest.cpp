@@ -20,6 +20,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
+#include <QTabBar>
 #include <QGuiApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -299,4 +301,133 @@ TEST_F(ProgramRun, HostileCatalogueEntriesNeverStopTheShow)
         EXPECT_GT(s.closesAfterMs, 0) << "waits for a click on the show's path: " << s.text.toStdString();
         EXPECT_LE(s.closesAfterMs, 2000) << s.text.toStdString();
     }
+}
+
+namespace {
+
+QPoint centreOn(QWidget *window, QWidget *w) { return w->mapTo(window, w->rect().center()); }
+
+void clickAt(QPoint p)
+{
+    QProcess::execute("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+}
+
+} // namespace
+
+// The real program, clicked as a user would: the server goes away and comes
+// back while the show runs, the panel is opened and "Start Slide Show"
+// clicked during an outage, and later Run-Exit -> Exit during another. The
+// settings files hold what the user chose, and the program asked the
+// server for the selection again once it was back.
+TEST(RealProgram, OutagesWithThePanelLoseNothing)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
+    TempPortable portable;
+    const QString program = installBuiltProgram(portable);
+    ASSERT_FALSE(program.isEmpty());
+    portable.writeSecondStart();
+    const QByteArray before[] = {portable.read("Cirrolith4_Picture_List.dat"), portable.read("Cirrolith4_Proxy.dat"),
+                                 portable.read("Cirrolith4_Language.dat"), portable.read("Cirrolith4_MyTown.dat")};
+
+    // Where the program's controls are on this screen: the same window laid
+    // out in this process.
+    QPoint setup, runExitTab, start, exit;
+    {
+        platform::ScriptedDialogs dialogs;
+        platform::ScopedDialogs scope(&dialogs);
+        TempPortable layout;
+        FormPicture form(StartOptions{layout.appDir(), QString()});
+        ASSERT_TRUE(form.Form_Load());
+        form.setAttribute(Qt::WA_DontShowOnScreen);
+        form.resize(1920, 1080);
+        form.show();   // laid out, never mapped; its timers stay held
+        form.SSTCfg->LayoutPanelTabs();
+        form.SSTCfg->show();
+        QCoreApplication::processEvents();
+        setup = centreOn(&form, form.bar->btSetup);
+        QTabBar *tabs = form.SSTCfg->tabBar();
+        runExitTab = tabs->mapTo(&form, tabs->tabRect(SetupPanel::TabRunExit).center());
+        start = centreOn(&form, form.SSTCfg->SSTCfg_cmdConferma);
+        exit = centreOn(&form, form.SSTCfg->SSTCfg_ExitProgram);
+    }
+
+    DemoServers servers;
+    ASSERT_TRUE(servers.start()) << servers.errorText();
+    const int port = servers.catalogue.port();
+    const auto restartCatalogue = [&] {
+        const QString dir = QFileInfo(servers.logPath()).path();
+        return servers.catalogue.start({"--catalogue", (dir + "/catalogue.txt").toStdString(), "--log",
+                                        servers.logPath().toStdString(), "--port", std::to_string(port)});
+    };
+    const auto requests = [&](const char *kind) { return servers.logText().count(QLatin1String(kind)); };
+
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CIRROLITH_CATALOGUE_URL", servers.catalogueAddress());
+    run.setProcessEnvironment(env);
+    run.start(program, {});
+    ASSERT_TRUE(run.waitForStarted(10000));
+    QByteArray errors;   // the program's stderr: what it tells whoever looks after the screen
+    const auto waitFor = [&](const std::function<bool()> &done, int ms) {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired() && !done()) {
+            run.waitForReadyRead(100);
+            errors += run.readAllStandardError();
+        }
+        return done();
+    };
+    const auto said = [&](const char *text) { return errors.count(text); };
+    // The panel opens once its catalogue has failed; its buttons work from
+    // the run control's next tick.
+    const auto openPanelDuringOutage = [&] {
+        const int failed = said("the catalogue did not arrive");
+        clickAt(setup);
+        EXPECT_TRUE(waitFor([&] { return said("the catalogue did not arrive") > failed; }, 30000));
+        waitFor([] { return false; }, 3000);
+        clickAt(runExitTab);
+        waitFor([] { return false; }, 1000);
+    };
+    ASSERT_TRUE(waitFor([&] { return requests("[credits]") >= 1; }, 60000)) << "the show is loaded";
+    waitFor([] { return false; }, 6000);   // a few slides of 2 s
+
+    for (int outage = 0; outage < 2; ++outage) {
+        servers.catalogue.stop();
+        waitFor([] { return false; }, 4000);
+        ASSERT_EQ(run.state(), QProcess::Running);
+        ASSERT_TRUE(restartCatalogue()) << servers.errorText();
+        waitFor([] { return false; }, 3000);
+    }
+
+    // "Start Slide Show" while the server is away: the program waits for it.
+    servers.catalogue.stop();
+    openPanelDuringOutage();
+    clickAt(start);
+    EXPECT_TRUE(waitFor([&] { return said("does not answer") > 0; }, 30000));
+    waitFor([] { return false; }, 2000);
+    ASSERT_EQ(run.state(), QProcess::Running) << "no reset, no quit";
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), before[0]);
+    const int selectedBefore = requests("[selected]");
+    const int creditsBefore = requests("[credits]");
+    ASSERT_TRUE(restartCatalogue()) << servers.errorText();
+    EXPECT_TRUE(waitFor([&] { return requests("[selected]") > selectedBefore; }, 30000))
+        << "the stored selection asked for again once the server is back";
+    ASSERT_TRUE(waitFor([&] { return requests("[credits]") > creditsBefore; }, 60000)) << "and shown";
+    waitFor([] { return false; }, 4000);
+
+    // Run-Exit -> Exit during another outage.
+    servers.catalogue.stop();
+    openPanelDuringOutage();
+    clickAt(exit);
+    EXPECT_TRUE(run.waitForFinished(15000));
+    if (run.state() != QProcess::NotRunning) {
+        run.kill();
+        run.waitForFinished(5000);
+    }
+
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), before[0]) << "ids 14, 1, 5, 20 stay";
+    EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n2\r\nFull_Screen"));
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), before[1]);
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), before[2]);
+    EXPECT_EQ(portable.read("Cirrolith4_MyTown.dat"), before[3]);
+    EXPECT_EQ(requests("x00=x8888"), 1) << "one probe: the server answered it";
 }
