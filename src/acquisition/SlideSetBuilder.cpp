@@ -25,7 +25,7 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
 
 using platform::DialogService;
 using platform::EventPump;
@@ -49,6 +49,17 @@ platform::Image *holder(const QString &name, QWidget *parent, const char *resour
 platform::PictureRef artwork(const char *resource)
 {
     return acquisition::pictureFromImage(QImage(QString::fromLatin1(resource)));
+}
+
+std::optional<QString> unsupportedExtensionMessage(int lingua)
+{
+    switch (lingua) {
+    case LinguaEnglish: return QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
+    case LinguaItalian: return QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA");
+    case LinguaFrench: return QStringLiteral("Erreur : IMAGE AVEC UNE EXTENSION NON PRISE EN CHARGE");
+    case LinguaSpanish: return QStringLiteral("Error: IMAGEN CON UNA EXTENSI\u00D3N NO ADMITIDA");
+    default: return std::nullopt;
+    }
 }
 
 void beep()
@@ -109,23 +120,23 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
 {
     w.IsWebPage = false;                                                       // 1
     const QString extension = acquisition::addressExtension(UrlImageToLoad);    // 2
-    if (extension.isEmpty()) {                                                 // 3
-        const QString text = w.Lingua == LinguaItalian
-                                 ? QStringLiteral("Errore: IMMAGINE CON ESTENSIONE NON SUPPORTATA")
-                                 : QStringLiteral("Errore: PICTURE WITH EXT. FORMAT NOT SUPPORTED");
-        // A hostile reply can hold up to 2000 such addresses: one modal
-        // message per build, the rest only on stderr.
-        if (m_extMessageBuild != m_generation) {
-            m_extMessageBuild = m_generation;
-            DialogService::current().MsgBox(text, MsgButtons::OK, MsgIcon::Information, QStringLiteral("Ext!"));
-        } else {
-            qCWarning(lcDownload, "Ext!: %s: %s", qPrintable(text), qPrintable(UrlImageToLoad));
-        }
-        w.clockReload = 0;
-        return;
-    }
     if (cnt < 0 || cnt >= kListSize)
         return;
+    if (extension.isEmpty()) {                                                 // 3
+        const std::optional<QString> text = unsupportedExtensionMessage(w.Lingua);
+        // A hostile reply can hold up to 2000 such addresses: one message per
+        // build, closing by itself within a slide's time, the rest only on
+        // stderr. The slot gets the placeholder and the build goes on with
+        // the entries after it.
+        if (m_extMessageBuild != m_generation && text) {
+            m_extMessageBuild = m_generation;
+            DialogService::current().Notice(*text, MsgIcon::Information, QStringLiteral("Ext!"),
+                                            w.imgClockInterval);
+        }
+        qCWarning(lcDownload) << "Ext!: picture address without an extension:" << UrlImageToLoad;
+        placePicture(cnt, m_notAvailable, true);
+        return;
+    }
 
     Miniatura->Move(0, 0);                                                     // 5
     Miniatura->show();

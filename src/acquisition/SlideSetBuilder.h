@@ -27,6 +27,8 @@ public:
     bool BuildSlideSet(int mode);
     void OpenSetupPanel();
     void PrepareWebPage();
+    // Counts the builds started; messages told once per build use it.
+    std::uint64_t buildNumber() const { return m_generation; }
 
     // Special sources. A web page ("2", or "3" with the home-town values in
     // its address) is captured into slot k; a numbered series fills slots

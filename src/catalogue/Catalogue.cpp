@@ -22,6 +22,8 @@
 #include "slideshow/Slideshow.h"
 #include "acquisition/SlideSetBuilder.h"
 
+#include "platform/Log.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -84,6 +86,7 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
     std::fill(w.listData.begin(), w.listData.begin() + kListLoopEnd, QString());
     startRequest(address);
     const std::uint64_t ticket = m_ticket;
+    m_lastNoAnswer = true;
     while (w.replyReady == 0) {
         if (giveUpWaiting()) {
             platform::Transfer::shared().cancelRequest();
@@ -101,6 +104,7 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
         qCWarning(lcCatalogue, "catalogue request %d: no answer from the server", kind);
         return false;
     }
+    m_lastNoAnswer = false;
 
     const QStringList items = catalogue::splitReply(w.replyText);
     catalogue::fillListData(w, items);
@@ -151,14 +155,33 @@ void Catalogue::SyncCatalogue(int mode)
         return;
 
     if (w.fullCatalogueWanted == 1) {
-        RequestCatalogue(base + catalogue::allAddressesQuery(values), catalogue::KindAddresses);
-        RequestCatalogue(base + catalogue::idsQuery(values), catalogue::KindIds);
-        RequestCatalogue(base + catalogue::descriptionsQuery(values),
-                         catalogue::KindDescriptions);
-        w.settings.ReadPictureList();
+        // The panel's list, and with it the selection saved from it, comes
+        // only from a whole catalogue: when one of its parts fails the lists
+        // stay as the last complete catalogue left them.
+        const auto urls = w.listURL;
+        const auto names = w.listURLnameOnly;
+        const auto idsBefore = w.listIdUrl;
+        const auto comments = w.listURLcomment;
+        const bool arrived =
+            RequestCatalogue(base + catalogue::allAddressesQuery(values), catalogue::KindAddresses) &&
+            RequestCatalogue(base + catalogue::idsQuery(values), catalogue::KindIds) &&
+            RequestCatalogue(base + catalogue::descriptionsQuery(values), catalogue::KindDescriptions);
+        if (arrived) {
+            w.settings.ReadPictureList();
+        } else {
+            w.listURL = urls;
+            w.listURLnameOnly = names;
+            w.listIdUrl = idsBefore;
+            w.listURLcomment = comments;
+            qCWarning(lcCatalogue) << "the catalogue did not arrive; the stored selection is kept";
+        }
     } else {
-        RequestCatalogue(base + catalogue::selectedAddressesQuery(w.strIdForBrowser, values),
-                         catalogue::KindAddresses);
+        if (!RequestCatalogue(base + catalogue::selectedAddressesQuery(w.strIdForBrowser, values),
+                              catalogue::KindAddresses)) {
+            // The set shown stays; the next refresh asks again.
+            qCWarning(lcCatalogue) << "the selected addresses did not arrive; the slide set is kept";
+            return;
+        }
         w.slides->BuildSlideSet(2);
     }
     RequestCatalogue(base + catalogue::creditLinesQuery(values), catalogue::KindCreditLines);
@@ -183,8 +206,20 @@ void Catalogue::connectionTick()
     if (w.probeState == 0) {
         w.generalClock.setEnabled(false);
         w.slideshow->ShowSlide(w.slides->logoPicture());
+        // A quit during one of the first-run questions answers none of the
+        // later ones.
         w.languageFiles->LoadLanguage();
+        if (giveUpWaiting())
+            return;
         w.proxyFiles->LoadProxySettings();
+        if (giveUpWaiting())
+            return;
+        // The web site is asked once the connection is set up, so a
+        // mandatory proxy carries the version check too.
+        if (!m_versionChecked) {
+            m_versionChecked = true;
+            CheckVersionInBackground();
+        }
         w.townFiles->LoadMyTown();
         if (giveUpWaiting())
             return;
@@ -202,15 +237,18 @@ void Catalogue::connectionTick()
         w.lCountDown->raise();
         const std::int16_t was = w.probeCountdown--;
         if (was == 1) {
+            // No tick of this clock runs while the user is asked: the
+            // question stays until answered and no probe goes out meanwhile.
             ReconfigureConnection();
             w.probeCountdown = 10;
+            if (giveUpWaiting())
+                return;
         }
         w.lCountDown->show();
         w.lCountDown->raise();
         showWaitingBar();
         return;
     }
-
     if (w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
         qCInfo(lcCatalogue, "the catalogue server answered the probe (%s)", qPrintable(webRoot()));
         w.lCountDown->hide();
@@ -223,6 +261,44 @@ void Catalogue::connectionTick()
             w.lCountDown->setText(*text);
         w.lCountDown->raise();
         w.probeState = 0;
+    }
+}
+
+bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
+{
+    if (RequestCatalogue(address, kind))
+        return true;
+    if (!m_lastNoAnswer)
+        return false;
+    // No answer is no refusal: every file stays, the user reads it once on
+    // the status line, and the request is sent again every ten half-second
+    // counts, as the connection clock counts.
+    qCWarning(lcCatalogue) << "the catalogue server does not answer; asking again until it does";
+    // The loading caption would cover the status line meanwhile.
+    const std::int16_t loading = w.webLoading;
+    w.webLoading = 0;
+    const auto answered = [&](bool result) {
+        w.webLoading = loading;
+        return result;
+    };
+    if (auto text = retryMessage(w.Lingua))
+        w.lCountDown->setText(*text);
+    w.lCountDown->show();
+    w.lCountDown->raise();
+    for (;;) {
+        for (int count = 10; count > 0; --count) {
+            if (giveUpWaiting())
+                return answered(false);
+            if (auto text = waitingMessage(w.Lingua); text && count < 10)
+                w.lCountDown->setText(*text + QString::number(count));
+            EventPump::Sleep(500);
+        }
+        if (RequestCatalogue(address, kind)) {
+            qCInfo(lcCatalogue) << "the catalogue server answers again";
+            return answered(true);
+        }
+        if (!m_lastNoAnswer)
+            return answered(false);
     }
 }
 
@@ -257,7 +333,7 @@ void Catalogue::ShowConnectionState()
     bar.connectStatus->raise();
 }
 
-void Catalogue::AskConnectionType()
+bool Catalogue::AskConnectionType()
 {
     ConnectionFrame &frame = *w.Frame_Select_Connection;
     frame.Move(w.SSTCfg->Left() - 20, w.SSTCfg->Top() + 800);
@@ -275,13 +351,15 @@ void Catalogue::AskConnectionType()
         EventPump::DoEvents();
     }
     frame.hide();
+    return w.Wait_Type_Connection;
 }
 
 void Catalogue::ReconfigureConnection()
 {
     w.proxyFiles->ReadProxyFile();
-    AskConnectionType();
-    w.proxyFiles->ApplyProxySettings();
+    // Closing the program is no answer: nothing is applied or saved.
+    if (AskConnectionType())
+        w.proxyFiles->ApplyProxySettings();
 }
 
 QString Catalogue::webRoot() const

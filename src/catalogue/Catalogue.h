@@ -24,6 +24,12 @@ public:
     // kind. False when the reply holds an "ERR" item, or when the program is
     // quitting before the reply came.
     bool RequestCatalogue(const QString &address, int kind);
+    // RequestCatalogue, but a server that does not answer at all is asked
+    // again until it answers (or the program closes). False for a reply with
+    // an "ERR" item, or when closing.
+    bool RequestUntilAnswered(const QString &address, int kind);
+    // The last request got no reply at all (network failure, or closing).
+    bool lastRequestUnanswered() const { return m_lastNoAnswer; }
     // Starts a GET of the address without waiting; its reply sets replyText
     // and replyReady.
     void startRequest(const QString &address);
@@ -33,7 +39,8 @@ public:
 
     bool connActive() const;
     void ShowConnectionState();
-    void AskConnectionType();
+    // True when the user chose; false when the program is closing instead.
+    bool AskConnectionType();
     void ReconfigureConnection();
 
     void CheckVersion();
@@ -61,5 +68,7 @@ private:
     std::uint64_t m_ticket = 0;
     std::uint64_t m_replyTicket = 0;
     bool m_replyFailed = false;   // the last reply was no answer at all
+    bool m_versionChecked = false;
+    bool m_lastNoAnswer = false;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

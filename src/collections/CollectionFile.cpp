@@ -84,12 +84,25 @@ QString markup(const QDomElement &e)
 
 QString CodeForCollection(const QString &itemText)
 {
-    QString code = wordAfterBlank(itemText, 5);
+    // The word matching reads, so whatever is saved loads back (a first word
+    // of one letter made saving skip to the third word).
+    QString code = CodeForMatch(itemText);
     code.remove(u'-');
     return code;
 }
 
 QString CodeForMatch(const QString &itemText) { return wordAfterBlank(itemText, 3); }
+
+bool codesMatch(const QString &itemCode, const QString &fileCode)
+{
+    // Saved codes carry no "-" (ours and the downloaded packages alike).
+    if (itemCode == fileCode)
+        return true;
+    QString a = itemCode, b = fileCode;
+    a.remove(u'-');
+    b.remove(u'-');
+    return !a.isEmpty() && a == b;
+}
 
 Stamp stampFor(const QDateTime &when)
 {
@@ -126,7 +139,10 @@ QByteArray formatCollection(const Stamp &stamp, const QStringList &selectedTexts
         for (QChar c : {u'&', u'<', u'>'})
             description.replace(c, u'_');
         w.line(t2 + QStringLiteral("<PicItem>"));
-        w.line(t3 + QStringLiteral("<CodePic>") + CodeForCollection(text) + QStringLiteral("</CodePic>"));
+        // A catalogue code may hold markup characters: escaped, the file
+        // stays XML and the code reads back as it was.
+        w.line(t3 + QStringLiteral("<CodePic>") + CodeForCollection(text).toHtmlEscaped() +
+               QStringLiteral("</CodePic>"));
         w.line(t3 + QStringLiteral("<Description>") + description + QStringLiteral("</Description>"));
         w.line(t2 + QStringLiteral("</PicItem>"));
     }
@@ -162,7 +178,8 @@ std::optional<QStringList> readCodes(const QByteArray &bytes)
             const QString m = markup(child);
             if (!m.startsWith(QLatin1String("<CodePic>")))
                 continue;
-            codes << trimBlanks(m.mid(9, m.size() - 9 - 10));
+            // The element's text, so escaped characters come back unescaped.
+            codes << trimBlanks(child.text());
         }
     }
     return codes;

@@ -11,12 +11,15 @@
 // selected catalogue entry with its short code and description.
 namespace collection {
 
-// The code written for a selection-list text: the word after the first blank
-// found from character 6 on, without its "-" characters.
+// The code written for a selection-list text: the word CodeForMatch takes,
+// without its "-" characters.
 QString CodeForCollection(const QString &itemText);
 // The code a loaded file is matched against: the word after the one that
 // starts at character 4, "-" kept.
 QString CodeForMatch(const QString &itemText);
+
+// Whether a list item's code (CodeForMatch) is the code read from a file.
+bool codesMatch(const QString &itemCode, const QString &fileCode);
 
 struct Stamp {
     QString date;    // mm-dd-yyyy

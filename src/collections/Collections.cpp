@@ -149,7 +149,7 @@ void Collections::selectCodes(const QStringList &codes)
     const int items = std::min(list->count(), kListSize);
     for (const QString &code : codes) {
         for (int k = 0; k < items; ++k) {
-            if (w.ItemsCodePic[k] == code)
+            if (collection::codesMatch(w.ItemsCodePic[k], code))
                 list->item(k)->setSelected(true);
         }
     }

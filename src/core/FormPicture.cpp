@@ -254,9 +254,8 @@ bool FormPicture::Form_Load()
     timerflag->setBackColor(platform::kVbRed);
     generalClock.setEnabled(true);                                             // 32
     helpFile = appPath + QStringLiteral("/Cirrolith.html");                    // 33
-    // 34: start-up never waits on the network, so the window is on screen at
-    // once whatever the web site does.
-    catalogue->CheckVersionInBackground();
+    // 34: the version check starts with the connection clock's first probe,
+    // once the proxy settings are applied; start-up never waits for it.
     slideshow::CloseBrowserWindows();                                          // 35
     return true;
 }

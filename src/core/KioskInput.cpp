@@ -164,7 +164,9 @@ bool KioskInput::runControlRunning() const { return w.runControl->canActAtNextTi
 
 void KioskInput::quitSavingSettings()
 {
-    if (w.ExitToProgram)
+    // A quit under way (ours or the run control's) is not started again from
+    // inside its own messages.
+    if (w.ExitToProgram || m_saving || w.runControl->closing())
         return;
     if (!m_quitAsked)
         qCInfo(lcRun, "quit key: saving the settings and quitting");
@@ -174,7 +176,9 @@ void KioskInput::quitSavingSettings()
         return;
     }
     m_quitAsked = false;
+    m_saving = true;
     w.settings.SaveConfig();
+    m_saving = false;
     if (!w.ExitToProgram)
         w.runControl->btTermina_Click();
 }
@@ -196,6 +200,8 @@ void KioskInput::checkPointer()
 {
     // A quit asked of the run control stays asked until it is carried out,
     // whatever the slideshow sets the run command to meanwhile.
+    if (m_quitAsked && w.runControl->closing())
+        m_quitAsked = false;   // the run control is carrying it out
     if (m_quitAsked && !w.ExitToProgram) {
         if (!runControlRunning())
             quitSavingSettings();

@@ -67,4 +67,5 @@ private:
     QPoint m_lastPos;
     bool m_pointerHidden = false;
     bool m_quitAsked = false;
+    bool m_saving = false;   // the quit's save (and its messages) under way
 };

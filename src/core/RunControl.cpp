@@ -173,8 +173,9 @@ void RunControl::showPausedSign()
 
 void RunControl::saveAndClose()
 {
-    if (w.ExitToProgram)
+    if (w.ExitToProgram || m_closing)
         return;
+    m_closing = true;
     SetupPanel &panel = *w.SSTCfg;
     w.slideshow->fotoBrowser->clearPicture();
     panel.hide();
@@ -240,19 +241,28 @@ void RunControl::SSTCfg_ExitProgram_Click()
 
 void RunControl::Cleanup_Click()
 {
+    // The connection clock waits while the reset asks: its question would
+    // open inside these message boxes and write the proxy file again after
+    // the reset removed it.
+    const bool clockHeld = w.generalClock.held();
+    w.generalClock.setHeld(true);
     const MsgResult answer = DialogService::current().MsgBox(
         QStringLiteral("ALL CONFIGURATIONS WILL BE DELETED AND APP. RESTARTED,\r\nARE YOU SURE ?"),
         MsgButtons::OKCancel, MsgIcon::None, QStringLiteral("Test message"));
     if (answer != MsgResult::OK) {
         DialogService::current().MsgBox(QStringLiteral("CLEANUP ABORTED"), MsgButtons::OK);
+        w.generalClock.setHeld(clockHeld);
         return;
     }
+    w.restartPending = true;   // from here on nothing saves settings again
+    w.generalClock.setEnabled(false);
     w.settings.DeleteConfigFiles();
     if (const auto done = cleanupDone(w.Lingua))
         DialogService::current().MsgBox(QString::fromUtf8(done->text), MsgButtons::OK,
                                         MsgIcon::Information, QString::fromUtf8(done->title));
+    // A question that was open below the reset wrote its answer meanwhile.
+    w.settings.DeleteConfigFiles();
     w.flagCmdButton = CmdSaveAndClose;
-    w.restartPending = true;
 }
 
 void RunControl::BtCleanup_Click()

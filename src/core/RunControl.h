@@ -34,6 +34,9 @@ public:
     bool restartProgram();
     QString executablePath() const;
 
+    // True from the start of the save-and-close sequence: one quit, one save.
+    bool closing() const { return m_closing; }
+
 private:
     void saveAndClose();
     void closeWindow();
@@ -44,4 +47,5 @@ private:
     bool m_inTick = false;
 
     FormPicture &w;
+    bool m_closing = false;
 };

@@ -70,9 +70,11 @@ void PanelActions::SSTCfg_Click()
     p.ShowCollectionControls();
     p.SSTCfg_timeDwLoad_LostFocus();
     p.SSTCfg_timeRefresh_LostFocus();
+    // The slides' kinds are left alone: they describe what is loaded, and a
+    // confirmation of the same selection loads nothing again (an animation
+    // cleared here would be shown as a still). A build that loads a slot
+    // sets its kind afresh.
     const bool changed = w.settingsChanged == 1;
-    if (changed)
-        w.slideshow->ClearImageProperties();
     p.SSTCfg_salvaConfig->setEnabled(changed);
     p.SSTCfg_salvaConfig2->setEnabled(changed);
 }
@@ -113,7 +115,7 @@ void PanelActions::SSTCfg_cmdConferma_Click()
     bar.btHelp->setVisible(bar.btSetup->Visible());
     w.ranVal = Slideshow::RandomRefreshMinute();                               // 7
 
-    const bool answered = w.catalogue->RequestCatalogue(                       // 8
+    const bool answered = w.catalogue->RequestUntilAnswered(                   // 8
         w.catalogueAddress + catalogue::serverMessageQuery(catalogue::ClientValues::of(w)),
         catalogue::KindServerMessage);
     if (!answered && (platform::EventPump::quitRequested() || w.ExitToProgram)) {
@@ -122,10 +124,18 @@ void PanelActions::SSTCfg_cmdConferma_Click()
         return;
     }
     if (!answered) {                                                           // 9
+        // Only a reply that refuses this client resets the configuration.
         w.settings.DeleteConfigFiles();
         DialogService::current().MsgBox(QStringLiteral("U ERR"), MsgButtons::OK, MsgIcon::Critical,
                                         QStringLiteral("Error!"));
         w.flagCmdButton = CmdSaveAndClose;
+    } else if (p.Tabella_Mappe_Selezionate->count() == 0) {
+        // No catalogue reached the panel (the server was away while it was
+        // open): the stored selection, kept as it was, is shown again.
+        w.webLoading = 0;
+        w.catalogueLoaded = 0;
+        w.fullCatalogueWanted = 0;
+        w.flagCmdButton = CmdRun;
     } else if (w.BuildSlideSet(0)) {                                           // 10
         w.webLoading = 0;
         w.flagCmdButton = CmdRun;

@@ -1,9 +1,13 @@
 #include "platform/DialogService.h"
 
+#include "platform/Clock.h"
+
 #include <QApplication>
+#include <QTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform {
@@ -87,6 +91,28 @@ MsgResult InteractiveDialogs::MsgBox(const QString &text, MsgButtons buttons, Ms
     }
 }
 
+void InteractiveDialogs::Notice(const QString &text, MsgIcon icon, const QString &title, int nominalMs)
+{
+    if (headless()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title.isEmpty() ? defaultTitle() : title),
+                     qPrintable(text));
+        return;
+    }
+    QMessageBox box;
+    box.setWindowTitle(title.isEmpty() ? defaultTitle() : title);
+    box.setText(text);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setStandardButtons(QMessageBox::Ok);
+    if (icon == MsgIcon::Information)
+        box.setIcon(QMessageBox::Information);
+    else if (icon == MsgIcon::Exclamation)
+        box.setIcon(QMessageBox::Warning);
+    else if (icon == MsgIcon::Critical)
+        box.setIcon(QMessageBox::Critical);
+    QTimer::singleShot(Clock::toReal(std::max(nominalMs, 1)), &box, [&box] { box.done(QMessageBox::Ok); });
+    box.exec();
+}
+
 QString InteractiveDialogs::ShowOpenFile(const OpenFileRequest &request)
 {
     if (headless())
@@ -110,6 +136,14 @@ MsgResult ScriptedDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIc
     if (onShow)
         onShow(m_shown.back());
     return result;
+}
+
+void ScriptedDialogs::Notice(const QString &text, MsgIcon icon, const QString &title, int nominalMs)
+{
+    m_shown.push_back({text, title.isEmpty() ? defaultTitle() : title, MsgButtons::OK, icon, MsgResult::OK,
+                       std::max(nominalMs, 1)});
+    if (onShow)
+        onShow(m_shown.back());
 }
 
 QString ScriptedDialogs::ShowOpenFile(const OpenFileRequest &request)

@@ -35,6 +35,10 @@ public:
                              MsgIcon icon = MsgIcon::None, const QString &title = QString()) = 0;
     virtual QString ShowOpenFile(const OpenFileRequest &request) = 0;
 
+    // A message on the unattended slideshow's path: OK only, and it closes by
+    // itself after nominalMs, so nobody has to be there to click it.
+    virtual void Notice(const QString &text, MsgIcon icon, const QString &title, int nominalMs) = 0;
+
     static DialogService &current();
     // Installs a service (not owned); nullptr goes back to the interactive one.
     static void install(DialogService *service);
@@ -46,6 +50,7 @@ public:
     MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                      const QString &title) override;
     QString ShowOpenFile(const OpenFileRequest &request) override;
+    void Notice(const QString &text, MsgIcon icon, const QString &title, int nominalMs) override;
 };
 
 // Answers from a script and records everything shown.
@@ -57,6 +62,7 @@ public:
         MsgButtons buttons;
         MsgIcon icon;
         MsgResult answer;
+        int closesAfterMs = 0;   // a notice that closes by itself; 0 waits for a click
     };
 
     // Queued answers are used in order; when none is queued the first button
@@ -67,6 +73,7 @@ public:
     MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                      const QString &title) override;
     QString ShowOpenFile(const OpenFileRequest &request) override;
+    void Notice(const QString &text, MsgIcon icon, const QString &title, int nominalMs) override;
 
     const std::vector<Shown> &shown() const { return m_shown; }
     const std::vector<OpenFileRequest> &fileRequests() const { return m_fileRequests; }

@@ -180,6 +180,13 @@ bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error, W
     return ok;
 }
 
+bool writeIfChanged(const QString &path, const QByteArray &bytes, QString *error, WriteOptions options)
+{
+    if (readAll(path) == bytes)
+        return true;
+    return writeAtomic(path, bytes, error, options);
+}
+
 std::optional<QByteArray> readAll(const QString &path, QString *error)
 {
     const auto fail = [error](const QString &why) -> std::optional<QByteArray> {

@@ -72,6 +72,11 @@ private:
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                  WriteOptions options = {});
 
+// writeAtomic, but a file that already holds these bytes is left alone: the
+// files a clock re-applies are not rewritten at every tick.
+bool writeIfChanged(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                    WriteOptions options = {});
+
 // The whole file, or nothing when it cannot be opened or is no regular file
 // (a FIFO, a device, a folder); the reason goes into *error.
 std::optional<QByteArray> readAll(const QString &path, QString *error = nullptr);

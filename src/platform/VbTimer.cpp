@@ -35,7 +35,10 @@ void VbTimer::setHeld(bool held)
 
 void VbTimer::apply()
 {
-    if (m_enabled && m_interval > 0 && !m_held)
+    // While the handler runs the count does not start: whatever the handler
+    // does to the timer (even off and on again while it waits), the next
+    // tick is counted from the handler's end.
+    if (m_enabled && m_interval > 0 && !m_held && m_depth == 0)
         m_timer.start(Clock::toReal(m_interval));
     else
         m_timer.stop();
@@ -43,10 +46,18 @@ void VbTimer::apply()
 
 void VbTimer::fire()
 {
+    // A tick never starts inside its own handler, also when a test or a
+    // caller fires it by hand from within.
+    if (m_depth > 0)
+        return;
+    ++m_depth;
+    m_timer.stop();
     ++m_ticks;
     if (m_handler)
         m_handler();
     emit Timer();
+    --m_depth;
+    apply();
 }
 
 } // namespace platform

@@ -12,7 +12,8 @@ namespace platform {
 // nominal milliseconds while Enabled and Interval > 0. Changing Interval of a
 // running timer restarts its count. While a handler waits (processing
 // events) the other timers keep ticking; the same timer does not start a
-// second tick inside its own handler.
+// second tick inside its own handler, whatever the handler does to it: the
+// count starts again when the handler returns.
 class VbTimer : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +34,9 @@ public:
     int tickCount() const { return m_ticks; }
 
     // Runs the handler once, as a tick would; tests drive timers with it.
+    // Does nothing while the handler is already running.
     void fire();
+    bool inHandler() const { return m_depth > 0; }
 
 signals:
     void Timer();
@@ -47,6 +50,7 @@ private:
     bool m_held = false;
     int m_interval = 0;
     int m_ticks = 0;
+    int m_depth = 0;   // > 0 while the handler runs
     std::function<void()> m_handler;
 };
 

@@ -68,7 +68,9 @@ bool LanguageFiles::ReadLanguageFile()
 
 void LanguageFiles::WriteLanguageFile()
 {
-    tf::writeAtomic(languagePath(), formatLanguageFile(w.Lingua));
+    if (w.restartPending)   // a confirmed reset removed it for good
+        return;
+    tf::writeIfChanged(languagePath(), formatLanguageFile(w.Lingua));
 }
 
 void LanguageFiles::ChangeLanguage()

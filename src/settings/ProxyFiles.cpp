@@ -120,8 +120,11 @@ ProxyFields ProxyFiles::current() const
 
 void ProxyFiles::writeTo(const QString &path)
 {
+    // After a confirmed reset the files it removed stay removed.
+    if (w.restartPending)
+        return;
     // The password can be recovered from the file: owner only.
-    tf::writeAtomic(path, formatProxyFile(current()), nullptr, {.privateToOwner = true});
+    tf::writeIfChanged(path, formatProxyFile(current()), nullptr, {.privateToOwner = true});
 }
 
 void ProxyFiles::ApplyProxySettings()
@@ -158,7 +161,8 @@ void ProxyFiles::LoadProxySettings()
         // After a reset the last settings come back from the backup; the user
         // confirms them once.
         ReadProxyBackup();
-        w.catalogue->AskConnectionType();
+        if (!w.catalogue->AskConnectionType())
+            return;   // closed unanswered: no proxy file is made up
     } else {
         ReadProxyFile();
     }

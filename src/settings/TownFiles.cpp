@@ -69,6 +69,12 @@ void TownFiles::LoadMyTown()
     WriteDefaultTown();
     ReadMyTown();
     w.FormYourTown->ShowMyTownForm();
+    if (w.townFormOpen) {
+        // Closed before the form was answered: the defaults were only there
+        // to fill the form, and the question comes again at the next start.
+        QFile::remove(townPath());
+        return;
+    }
     WriteMyTown();
 }
 
@@ -95,10 +101,10 @@ void TownFiles::WriteMyTown()
     TownValues values;
     for (int i = 0; i < kTownValues; ++i)
         values[i] = frame.PARAM[i]->text();
-    tf::writeAtomic(townPath(), formatTownFile(values, frame.Farenaith->isChecked()));
+    tf::writeIfChanged(townPath(), formatTownFile(values, frame.Farenaith->isChecked()));
 }
 
 void TownFiles::WriteDefaultTown()
 {
-    tf::writeAtomic(townPath(), formatTownFile(defaultTownValues(), true));
+    tf::writeIfChanged(townPath(), formatTownFile(defaultTownValues(), true));
 }

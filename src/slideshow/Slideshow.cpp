@@ -4,6 +4,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "catalogue/Catalogue.h"
 #include "anigif/ucAniGIF.h"
+#include "core/CommandLine.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
 #include "diagnostics/DebugWindows.h"
@@ -270,6 +271,56 @@ void Slideshow::stopSequence()
     w.clockStatus = 0;
 }
 
+namespace {
+
+std::optional<QString> creditLineMessage(int lingua)
+{
+    switch (lingua) {
+    case LinguaEnglish: return QStringLiteral("Error: a picture's credit line has too many fields");
+    case LinguaItalian: return QStringLiteral("Errore: la riga dei crediti di un'immagine ha troppi campi");
+    case LinguaFrench:
+        return QString::fromUtf8("Erreur : la ligne de cr\xC3\xA9" "dit d'une image a trop de champs");
+    case LinguaSpanish:
+        return QString::fromUtf8("Error: la l\xC3\xAD" "nea de cr\xC3\xA9" "ditos de una imagen tiene demasiados campos");
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+QStringList Slideshow::creditWords(int p, bool report)
+{
+    const int id = (p >= 0 && p < kListSize) ? w.listIdCopyright[p] : 0;
+    // A credit number outside the list reads as an empty credit line.
+    const QString line = (id >= 1 && id <= kListSize) ? w.listCopyright[id - 1] : QString();
+    const SplitWords split = splitDashWords(line, 6, 4);
+    if (split.tooManyDashes && report) {
+        // The show goes on with words 1 and 2; whoever looks after the
+        // screen reads it once, and on the error stream.
+        const std::uint64_t build = w.slides->buildNumber();
+        if (build != m_creditMessageBuild) {
+            m_creditMessageBuild = build;
+            m_creditLinesLogged.clear();
+            if (auto text = creditLineMessage(w.Lingua))
+                DialogService::current().Notice(*text, MsgIcon::Exclamation, QString(),
+                                                w.imgClock.Interval());
+        }
+        if (!m_creditLinesLogged.contains(line)) {
+            m_creditLinesLogged << line;
+            qCWarning(lcShow) << "credit line with more than four \"-\":" << line;
+        }
+    }
+    return split.words;
+}
+
+QString Slideshow::creditCaption(int p)
+{
+    const int id = (p >= 0 && p < kListSize) ? w.listIdCopyright[p] : 0;
+    if (id == 0)
+        return w.weAre;
+    return creditWords(p, false).value(1) + w.Aggiornare + w.LastUpdate;
+}
+
 void Slideshow::runTimingAndCredit(int p)
 {
     const int id = w.listIdCopyright[p];
@@ -279,9 +330,7 @@ void Slideshow::runTimingAndCredit(int p)
         w.bar->BtAnimation->hide();
         return;
     }
-    // A credit number outside the list reads as an empty credit line.
-    const QString line = (id >= 1 && id <= kListSize) ? w.listCopyright[id - 1] : QString();
-    const QStringList words = w.Splitta5(line);
+    const QStringList words = creditWords(p, true);
     const QString extra = w.Aggiornare + w.LastUpdate;
     w.whoWeAre->setText(words.value(1) + extra);
 
@@ -313,10 +362,11 @@ void Slideshow::imgClock_Timer(TickBy by)
 
     int p = w.GLOBAL_IMAGE_CURRENT_POINTER;                                  // 3
     {
-        const int id = (p >= 0 && p < kListSize) ? w.listIdCopyright[p] : 0;
-        const int entry = id + 1;   // this early caption reads one line further on
-        const QString line = (entry >= 0 && entry < kListSize) ? w.listCopyright[entry] : QString();
-        w.whoWeAre->setText(line + w.Aggiornare + w.LastUpdate);
+        // While a refresh or reload waits, the label goes on naming the slide
+        // on screen (the one before the pointer), never another slide's raw
+        // credit line.
+        const int onScreen = p > 0 ? p - 1 : w.slideCount - 1;
+        w.whoWeAre->setText(onScreen >= 0 ? creditCaption(onScreen) : w.weAre);
     }
     w.bar->BtAnimation->hide();
 

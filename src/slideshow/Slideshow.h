@@ -5,6 +5,7 @@
 #include "slideshow/SlideLayout.h"
 
 #include <QSize>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -62,6 +63,12 @@ private:
     void stopSequence();
     void runTimingAndCredit(int p);
     void placeAnimation(int p);
+    // The words of slot p's credit line (Splitta5's rule). A line with too
+    // many "-" is told once per slide-set build, and on stderr.
+    QStringList creditWords(int p, bool report);
+    QString creditCaption(int p);
 
     FormPicture &w;
+    std::uint64_t m_creditMessageBuild = ~std::uint64_t{0};
+    QStringList m_creditLinesLogged;
 };

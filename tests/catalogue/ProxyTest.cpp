@@ -121,6 +121,25 @@ TEST_F(ProxyTest, RequestsAndDownloadsGoThroughTheProxy)
     EXPECT_TRUE(proxy.log().contains("/v.txt"));
 }
 
+// Behind a mandatory proxy the start-up version check arrives too: the
+// connection clock applies the stored proxy before it asks the web site.
+TEST_F(ProxyTest, StartUpVersionCheckGoesThroughTheStoredProxy)
+{
+    writeStartFiles();
+    ProxyFields fields;
+    fields.address = QStringLiteral("127.0.0.1");
+    fields.port = QString::number(proxy.port());
+    fields.username = QStringLiteral("alice");
+    fields.password = QStringLiteral("s3cret");
+    fields.enabled = true;
+    portable.write(QStringLiteral("Cirrolith4_Proxy.dat"), formatProxyFile(fields));
+    server.putFile(QStringLiteral("currentversion.html"), "0.0.1");
+    form->releaseTimers();
+    form->generalClock.fire();
+    form->generalClock.setEnabled(false);
+    EXPECT_TRUE(pumpUntil([&] { return proxy.log().contains("/currentversion.html"); }));
+}
+
 TEST_F(ProxyTest, PortBoxServesAnAddressWithoutPort)
 {
     useProxy(QStringLiteral("127.0.0.1"), QString::number(proxy.port()), QStringLiteral("s3cret"));

@@ -11,6 +11,8 @@
 #include "settings/LanguageFiles.h"
 #include "settings/ProxyFiles.h"
 #include "settings/TownFiles.h"
+#include "core/RunControl.h"
+#include "platform/ProcessEnd.h"
 
 using namespace cattest;
 
@@ -29,6 +31,53 @@ TEST_F(SettingsFramesTest, FirstRunSpanishWritesTwoBytes)
     EXPECT_EQ(frame->Left(), form->SSTCfg->Left() - 250);
     EXPECT_EQ(frame->Top(), form->SSTCfg->Top() - 250);
     EXPECT_EQ(form->helpFile, portable.appDir() + QStringLiteral("/Cirrolith.html"));
+}
+
+// Closing the program while the first-run language question is up answers
+// none of the questions: no proxy, language or home-town file is made up,
+// so the next start asks them all again.
+TEST_F(SettingsFramesTest, QuitDuringTheFirstRunQuestionSavesNothing)
+{
+    whenReady([&] { return form->Frame_Select_Language->Visible(); },
+              [] { platform::EventPump::requestQuit(); });
+    form->releaseTimers();
+    form->generalClock.fire();
+    platform::EventPump::resetQuit();
+    for (const char *name : {"Cirrolith4_Language.dat", "Cirrolith4_Proxy.dat", "Cirrolith4_Proxy.bak",
+                             "Cirrolith4_MyTown.dat"})
+        EXPECT_FALSE(portable.exists(QString::fromLatin1(name))) << name;
+}
+
+// A reset from the bar while the server is awaited: the connection clock's
+// question, due at its next count, does not open inside the reset's message
+// boxes (which process events like any modal dialog), and none of the
+// reset's files is left behind.
+TEST_F(SettingsFramesTest, ResetWhileTheServerIsAwaitedLeavesNoProxyFile)
+{
+    platform::ProcessEnd::resetForTests();
+    TestServer server;
+    ASSERT_TRUE(server.start({"--misbehave", "hang,on=probe"}));
+    form->catalogueAddress = server.catalogueAddress();
+    writeStartFiles();
+    form->releaseTimers();
+    form->generalClock.setEnabled(true);
+    ASSERT_TRUE(pumpUntil([&] { return form->probeState == 1; }));
+    form->probeCountdown = 1;   // the question is due at the next tick
+    bool askedDuringReset = false;
+    dialogs.onShow = [&](const platform::ScriptedDialogs::Shown &) {
+        for (int i = 0; i < 20; ++i) {
+            platform::EventPump::Sleep(100);
+            askedDuringReset = askedDuringReset || form->Frame_Select_Connection->Visible();
+        }
+    };
+    form->runControl->BtCleanup_Click();
+    dialogs.onShow = nullptr;
+    EXPECT_FALSE(askedDuringReset);
+    EXPECT_TRUE(form->ExitToProgram);
+    for (const char *name : SettingsFiles::kResetFiles)
+        EXPECT_FALSE(portable.exists(QString::fromLatin1(name))) << name;
+    EXPECT_TRUE(portable.exists(QStringLiteral("Cirrolith4_MyTown.dat")));
+    platform::ProcessEnd::resetForTests();
 }
 
 TEST_F(SettingsFramesTest, DamagedLanguageFileAsksAgain)

@@ -18,9 +18,13 @@ TEST(CollectionCodes, BothRulesTakeTheSecondWordOfOrdinaryDescriptions)
     // Saving drops "-" from the code, matching keeps it.
     EXPECT_EQ(CodeForCollection(" - MAP North-East now"), "NorthEast");
     EXPECT_EQ(CodeForMatch(" - MAP North-East now"), "North-East");
-    // A one-letter first word: saving starts looking past the second word.
-    EXPECT_EQ(CodeForCollection(" - A B-C D"), "D");
+    // A one-letter first word: both rules still take the second word, and a
+    // saved code without "-" matches the item it came from.
+    EXPECT_EQ(CodeForCollection(" - A B-C D"), "BC");
     EXPECT_EQ(CodeForMatch(" - A B-C D"), "B-C");
+    EXPECT_TRUE(codesMatch(CodeForMatch(" - A B-C D"), CodeForCollection(" - A B-C D")));
+    EXPECT_TRUE(codesMatch("North-East", "NorthEast"));
+    EXPECT_FALSE(codesMatch("NorthEast", "North"));
     // No second word.
     EXPECT_EQ(CodeForCollection(" - Lonely"), "");
     EXPECT_EQ(CodeForMatch(" - Lonely"), "");
@@ -69,9 +73,10 @@ TEST(CollectionFormat, WritesTheFileByteForByte)
 TEST(CollectionRead, GivesBackTheCodesOfItsOwnFiles)
 {
     const auto codes = readCodes(formatCollection(
-        kStamp, {" - SAT Europe & co", QString::fromUtf8(" - MAP Nord-Est été"), " - RADAR Alps"}));
-    ASSERT_TRUE(codes);
-    EXPECT_EQ(*codes, QStringList({"Europe", "NordEst", "Alps"}));
+        kStamp, {" - SAT Europe & co", QString::fromUtf8(" - MAP Nord-Est été"), " - RADAR Alps",
+                 " - W A&B<C>"}));
+    ASSERT_TRUE(codes) << "a code with markup characters keeps the file well-formed";
+    EXPECT_EQ(*codes, QStringList({"Europe", "NordEst", "Alps", "A&B<C>"}));
 }
 
 TEST(CollectionRead, TakesOnlyFullCodePicElementsAndStopsAtAnEmptyItem)

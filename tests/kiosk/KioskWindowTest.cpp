@@ -131,6 +131,36 @@ TEST_F(KioskWindow, EscapeInAPanelTextBoxStaysThereAndElsewhereQuits)
     EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n"));
 }
 
+// Ctrl+Q handed to the run control: one save, and its timer-correction
+// warning stays up until answered, with no second save or warning inside it
+// and no end of the process while it is up.
+TEST_F(KioskWindow, QuitKeySavesOnceAndEachMessageIsAnswered)
+{
+    form->flagCmdButton = CmdPanelOpen;   // the run control runs and only keeps the panel usable
+    form->panControl.setEnabled(true);
+    form->SSTCfg->SSTCfg_timeRefresh->setText(QStringLiteral("x"));
+    int depth = 0, maxDepth = 0, warnings = 0;
+    bool endedWhileUp = false;
+    dialogs.onShow = [&](const platform::ScriptedDialogs::Shown &) {
+        ++warnings;
+        maxDepth = std::max(maxDepth, ++depth);
+        pump(1500);   // as long as a user takes to read it
+        endedWhileUp = endedWhileUp || platform::ProcessEnd::requested();
+        --depth;
+    };
+    pointAt(form->bar->btLogo);
+    form->setFocus();
+    ASSERT_TRUE(pumpUntil([&] { return QApplication::focusWidget() == form.get(); }, 3000));
+    xdotool({"key", "ctrl+q"});
+    EXPECT_TRUE(pumpUntil([&] { return platform::ProcessEnd::requested(); }, 10000));
+    pump(500);
+    dialogs.onShow = nullptr;
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_FALSE(endedWhileUp);
+    EXPECT_TRUE(portable.read("Cirrolith4_Config.dat").startsWith("15\r\n"));
+}
+
 TEST_F(KioskWindow, F1ClicksTheHelpButtonOnceWhenItIsThere)
 {
     int clicks = 0;

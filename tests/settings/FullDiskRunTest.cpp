@@ -37,7 +37,8 @@ TEST(FullDiskRun, StartUpKeepsTheProxyFileAndReportsTheFailedWrite)
     process.start(program, {});
     ASSERT_TRUE(process.waitForStarted(10000));
 
-    // The first tick of the connection clock rewrites both proxy files.
+    // The first tick of the connection clock writes the backup (the proxy
+    // file already holds these settings and is left alone).
     QByteArray errors;
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired() && !errors.contains("Cirrolith4_Proxy.bak")) {
@@ -48,7 +49,6 @@ TEST(FullDiskRun, StartUpKeepsTheProxyFileAndReportsTheFailedWrite)
     process.waitForFinished(5000);
     errors += process.readAllStandardError();
 
-    EXPECT_TRUE(errors.contains("Cirrolith4_Proxy.dat")) << errors.toStdString();
     EXPECT_TRUE(errors.contains("cannot write")) << errors.toStdString();
     EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), proxy);
     EXPECT_FALSE(portable.exists("Cirrolith4_Proxy.bak"));

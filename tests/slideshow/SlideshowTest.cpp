@@ -10,6 +10,7 @@
 #include "support/ShowFixture.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace {
 
@@ -111,6 +112,23 @@ TEST_F(Show, CreditLinesAndTimingCodes)
     EXPECT_FALSE(form->bar->BtAnimation->isHidden());
     tick();   // credit 0 after "95" restores the interval too
     EXPECT_EQ(form->imgClock.Interval(), 4000);
+}
+
+// While a reload runs inside the tick, the credit label names the slide on
+// screen, never another slide's raw credit line with its timing code.
+TEST_F(Show, DuringAReloadTheLabelKeepsTheSlideOnScreen)
+{
+    form->listCopyright[0] = "A-Radar by X-200";
+    form->listCopyright[1] = "B-Sat by Y-95";
+    form->listIdCopyright[0] = 1;
+    form->listIdCopyright[1] = 0;
+    tick();   // slide 0 on screen
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("1");
+    form->cntCounterDwLoadImage = 1000;   // a reload is due at the next tick
+    QString duringReload;
+    QTimer::singleShot(0, form.get(), [&] { duringReload = form->whoWeAre->text(); });
+    form->imgClock.fire();
+    EXPECT_EQ(duringReload, "Radar by X [upd] - RFRS:01-02-2025 10:00:00");
 }
 
 TEST_F(Show, TheHundredthFastSlideTurnsTheBannerYellow)
