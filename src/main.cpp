@@ -2,6 +2,7 @@
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
 #include "platform/ProcessEnd.h"
+#include "platform/Screen.h"
 #include "slideshow/WebSurface.h"
 
 #include <QApplication>
@@ -45,8 +46,12 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     platform::ProcessEnd::enable();
 
-    FormPicture form({QCoreApplication::applicationDirPath(),
-                      commandLineText(QCoreApplication::arguments())});
+    const QString commandLine = commandLineText(QCoreApplication::arguments());
+    // The screen is known before anything is laid out for it.
+    platform::Screen::choose(
+        screenChoice(recogniseWords(splitDashWords(commandLine, 10, 9).words, 10)));
+
+    FormPicture form({QCoreApplication::applicationDirPath(), commandLine});
     g_form = &form;
     platform::ProcessEnd::catchTerminationSignals(quitOnSignal);
     if (!form.Form_Load())
