@@ -3,6 +3,7 @@
 #include "core/RunControl.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Screen.h"
+#include "platform/ServerDpi.h"
 #include "slideshow/WebSurface.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     slideshow::prepareWebEngineEnvironment();
+    platform::scaleToServerDpi();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through
