@@ -18,9 +18,11 @@ BarLayout computeBarLayout(float SW, float SH, float ratioXY, BarMinimums minimu
 {
     BarLayout b;
     const bool portrait = SW < SH && ratioXY > 0;
-    float h = (portrait ? SW / 1.6f : SH) / 100 * 4;
+    // The screen-proportional height sizes the credit text; the buttons get
+    // at least the touch size.
+    const float proportional = (portrait ? SW / 1.6f : SH) / 100 * 4;
     const float k = portrait ? 1.0f : ratioXY / 1.6f;
-    h = std::max(h, minimums.touchTwips);
+    const float h = std::max(proportional, minimums.touchTwips);
     b.barHeight = h;
     b.widthFactor = k;
 
@@ -42,8 +44,9 @@ BarLayout computeBarLayout(float SW, float SH, float ratioXY, BarMinimums minimu
 
     b.timerflagTop = top - h;
     // Half of (H - H/5) in points: 0.4 of the label's height.
-    b.creditFontPoints =
-        std::max(static_cast<float>(platform::units::twipsToPoints(h - h / 5) / 2), minimums.fontPoints);
+    b.creditFontPoints = std::max(
+        static_cast<float>(platform::units::twipsToPoints(proportional - proportional / 5) / 2),
+        minimums.fontPoints);
     return b;
 }
 

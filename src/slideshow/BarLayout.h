@@ -44,7 +44,8 @@ inline constexpr float kMinCreditFontPixels = 11;
 BarMinimums barMinimumsFor(double twipsPerPixel);
 
 // On a landscape screen the bar is the proportional one of the window design
-// wherever that is at least the minimums. On a portrait screen it is laid out
+// wherever that is at least the minimums; the credit text keeps the
+// proportional size unless that is below its minimum. On a portrait screen it is laid out
 // as on a 16:10 screen of the same width (k = 1), so the icons stay square and
 // the credit line keeps its room beside the logo.
 BarLayout computeBarLayout(float screenWidth, float screenHeight, float ratioXY, BarMinimums minimums = {});

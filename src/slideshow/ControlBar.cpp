@@ -91,6 +91,9 @@ void ControlBar::placeBar(platform::Label *whoWeAre, platform::Vb<QLineEdit> *ti
     if (b.creditFontPoints > 0)
         font.setPointSizeF(b.creditFontPoints);
     whoWeAre->setFont(font);
+    // Where the bar is taller than its text (the touch size on a small
+    // screen) a long credit line takes a second line rather than being cut.
+    whoWeAre->setWordWrap(whoWeAre->height() >= 2 * whoWeAre->fontMetrics().lineSpacing());
     // The animation and clean-up pictures lie over the credit label's left
     // end; its text starts right of them so no letter is hidden.
     whoWeAre->setIndent(BtAnimation->width() + whoWeAre->fontMetrics().averageCharWidth());

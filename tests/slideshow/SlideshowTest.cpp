@@ -288,7 +288,8 @@ TEST_F(Show, BarLayoutAndHideRestore)
     EXPECT_NEAR(form->whoWeAre->Left(), b.credit.left, 0.1);
     EXPECT_NEAR(bar.connectStatus->Left() + bar.connectStatus->Width(), 19200, 0.1);
     EXPECT_FLOAT_EQ(bar.btLogo->Top(), 10200);
-    EXPECT_NEAR(form->whoWeAre->font().pointSizeF(), 12, 0.01);
+    // The text keeps the proportional size: 8.64 points is above 11 pixels.
+    EXPECT_NEAR(form->whoWeAre->font().pointSizeF(), 8.64, 0.01);
     EXPECT_FALSE(bar.btSetup->isEnabled());
 
     bar.btWait->hide();
