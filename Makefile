@@ -16,7 +16,7 @@ DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
 # And those the tests, benchmarks and fuzz targets add.
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
-                 libx11-dev clang libclang-rt-14-dev sway
+                 libx11-dev clang libclang-rt-14-dev sway wtype
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 # What the demo runs: the program, the catalogue server, the demo web root.
 DEMO_TARGETS  := cirrolith cirrolith-catalogue-server cirrolith-demo
