@@ -73,6 +73,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     // inside Form_Load.
     for (platform::VbTimer *t : timers())
         t->setHeld(true);
+    // A new main window is laid out for its screen until it is on it.
+    Screen::followWindow(QSize());
     setObjectName(QStringLiteral("FormPicture"));
     setWindowTitle(QStringLiteral("Cirrolith"));
 

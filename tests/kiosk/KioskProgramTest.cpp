@@ -109,7 +109,7 @@ TEST_F(KioskProgram, HelpPrintsTheWordsAndTheVariableWithoutTouchingAnything)
         EXPECT_EQ(process.exitCode(), 0) << arg;
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         for (const char *needed : {"LOCALHOST", "DEBUG_CODE", "NOSILENT", "-LOCALHOST-DEBUG_CODE",
-                                   "CIRROLITH_CATALOGUE_URL"})
+                                   "CIRROLITH_CATALOGUE_URL", "SCREEN=", "CIRROLITH_SCREEN"})
             EXPECT_TRUE(out.contains(QLatin1String(needed))) << arg << ": " << needed;
         EXPECT_FALSE(QDir(portable.workDir()).exists()) << "no settings folder made";
     }

@@ -126,22 +126,38 @@ public:
         return doc;
     }
 
-    // The tree's node of the window of process pid.
-    std::optional<QJsonObject> windowOf(qint64 pid) const
+    // The tree's node of the window of process pid, and the output it is on.
+    std::optional<QJsonObject> windowOf(qint64 pid, QString *output = nullptr) const
     {
         const auto tree = query("get_tree");
         if (!tree)
             return std::nullopt;
         std::optional<QJsonObject> found;
-        std::function<void(const QJsonObject &)> walk = [&](const QJsonObject &node) {
-            if (node.value(QStringLiteral("pid")).toInteger() == pid)
+        std::function<void(const QJsonObject &, const QString &)> walk = [&](const QJsonObject &node,
+                                                                            QString on) {
+            if (node.value(QStringLiteral("type")).toString() == QStringLiteral("output"))
+                on = node.value(QStringLiteral("name")).toString();
+            if (node.value(QStringLiteral("pid")).toInteger() == pid) {
                 found = node;
+                if (output)
+                    *output = on;
+            }
             for (const char *children : {"nodes", "floating_nodes"})
                 for (const QJsonValue &child : node.value(QLatin1String(children)).toArray())
-                    walk(child.toObject());
+                    walk(child.toObject(), on);
         };
-        walk(tree->object());
+        walk(tree->object(), QString());
         return found;
+    }
+
+    bool command(const QString &text) const
+    {
+        QProcess msg;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SWAYSOCK"), socket());
+        msg.setProcessEnvironment(env);
+        msg.start(QStringLiteral("swaymsg"), {text});
+        return msg.waitForFinished(5000) && msg.exitCode() == 0;
     }
 
 private:
@@ -159,14 +175,28 @@ QString describe(const QJsonObject &node)
         .arg(rect.value(QStringLiteral("height")).toInt());
 }
 
-bool fullScreenAndInhibited(const QJsonObject &node)
+QProcessEnvironment programEnvironment(const Sway &sway, const DemoServers &servers)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), sway.runtimeDir());
+    env.insert(QStringLiteral("CIRROLITH_CATALOGUE_URL"), servers.catalogueAddress());
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("cirrolith.screen.info=true"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    return env;
+}
+
+bool fullScreenAndInhibited(const QJsonObject &node, QSize size = QSize(1280, 800))
 {
     const QJsonObject rect = node.value(QStringLiteral("rect")).toObject();
     return node.value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
            node.value(QStringLiteral("inhibit_idle")).toBool() &&
            node.value(QStringLiteral("idle_inhibitors")).toObject().value(QStringLiteral("application")) ==
                QStringLiteral("enabled") &&
-           rect.value(QStringLiteral("width")).toInt() == 1280 && rect.value(QStringLiteral("height")).toInt() == 800;
+           rect.value(QStringLiteral("width")).toInt() == size.width() &&
+           rect.value(QStringLiteral("height")).toInt() == size.height();
 }
 
 } // namespace
@@ -189,15 +219,7 @@ TEST(Wayland, FullScreenAndIdleInhibitorHoldThroughAPageCapture)
     writePictureAndPage(portable);
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-1"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), sway.runtimeDir());
-    env.insert(QStringLiteral("CIRROLITH_CATALOGUE_URL"), servers.catalogueAddress());
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("cirrolith.screen.info=true"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(programEnvironment(sway, servers));
     process.start(program, {});
     ASSERT_TRUE(process.waitForStarted(10000));
     const auto stderrText = [&] { return process.readAllStandardError().toStdString(); };
@@ -284,4 +306,52 @@ TEST(Wayland, FullScreenAndIdleInhibitorHoldThroughAPageCapture)
     const QString err = QString::fromUtf8(process.readAllStandardError());
     EXPECT_FALSE(err.contains(QStringLiteral("screen blanking is not held"))) << err.toStdString();
     EXPECT_GT(looks, 10);
+}
+
+// Two copies, each from its own portable folder, on the two outputs the
+// variable names: each full screen on its own output, at its size.
+TEST(Wayland, TwoCopiesOnTwoOutputsChosenByName)
+{
+    Sway sway;
+    QString why;
+    if (!sway.start(&why))
+        GTEST_SKIP() << "no headless Wayland compositor: " << why.toStdString();
+    ASSERT_TRUE(sway.command(QStringLiteral("create_output")));
+    ASSERT_TRUE(sway.command(QStringLiteral("output HEADLESS-2 resolution 800x480 position 1280 0")));
+
+    DemoServers servers;
+    ASSERT_TRUE(servers.start()) << servers.errorText();
+    const std::pair<const char *, QSize> outputs[] = {{"HEADLESS-2", QSize(800, 480)},
+                                                      {"HEADLESS-1", QSize(1280, 800)}};
+    TempPortable portables[2];
+    QProcess processes[2];
+    for (int i = 0; i < 2; ++i) {
+        const QString program = installBuiltProgram(portables[i]);
+        ASSERT_TRUE(QFileInfo(program).isExecutable());
+        portables[i].writeSecondStart();
+        QProcessEnvironment env = programEnvironment(sway, servers);
+        env.insert(QStringLiteral("CIRROLITH_SCREEN"), QLatin1String(outputs[i].first));
+        processes[i].setProcessEnvironment(env);
+        processes[i].start(program, {});
+        ASSERT_TRUE(processes[i].waitForStarted(10000));
+    }
+    QString last[2];
+    const auto placed = [&](int i) {
+        QString output;
+        const auto node = sway.windowOf(processes[i].processId(), &output);
+        if (!node)
+            return false;
+        last[i] = output + QStringLiteral(": ") + describe(*node);
+        return output == QLatin1String(outputs[i].first) && fullScreenAndInhibited(*node, outputs[i].second);
+    };
+    QDeadlineTimer deadline(40000);
+    while (!deadline.hasExpired() && !(placed(0) && placed(1)))
+        QThread::msleep(200);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(placed(i)) << outputs[i].first << " wanted, seen " << last[i].toStdString() << "\n"
+                               << processes[i].readAllStandardError().toStdString();
+        ::kill(static_cast<pid_t>(processes[i].processId()), SIGTERM);
+    }
+    for (QProcess &p : processes)
+        EXPECT_TRUE(p.waitForFinished(5000));
 }
