@@ -415,6 +415,18 @@ void FormPicture::keepFullScreenLater()
         if (!m_wantFullScreen || ExitToProgram || !isVisible())
             return;
         if (!windowState().testFlag(Qt::WindowFullScreen) || m_surfaceRecreated) {
+            // A window manager that keeps refusing is not asked in a loop:
+            // a few times a minute at most.
+            if (!m_fullScreenAsks.isValid() || m_fullScreenAsks.elapsed() > 60000) {
+                m_fullScreenAsks.start();
+                m_fullScreenAskCount = 0;
+            }
+            if (++m_fullScreenAskCount > kFullScreenAsksPerMinute) {
+                if (m_fullScreenAskCount == kFullScreenAsksPerMinute + 1)
+                    qCWarning(lcScreen) << "the window manager keeps the window out of full screen";
+                m_surfaceRecreated = false;
+                return;
+            }
             qCInfo(lcScreen) << "asking again for full screen; the window state is" << windowState();
             setWindowState(windowState() | Qt::WindowFullScreen);
             if (QWindow *window = windowHandle())

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QFrame>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <QWebEngineView>
@@ -139,5 +140,8 @@ private:
     bool m_wantFullScreen = false;
     bool m_fullScreenAskPending = false;
     bool m_surfaceRecreated = false;
+    static constexpr int kFullScreenAsksPerMinute = 6;
+    QElapsedTimer m_fullScreenAsks;
+    int m_fullScreenAskCount = 0;
     QPointer<QWindow> m_watchedWindow;
 };
