@@ -32,15 +32,15 @@
 
 namespace {
 
-struct ScreenSpec {
+struct WantedScreen {
     QString name;
     QSize pixels;      // device pixels
     int dpi = 96;
 };
 
-ScreenSpec testScreen()
+WantedScreen testScreen()
 {
-    ScreenSpec s;
+    WantedScreen s;
     s.name = QStringLiteral(CIRROLITH_TEST_SCREEN);
     const QString size = s.name.section(u'@', 0, 0);
     s.pixels = QSize(size.section(u'x', 0, 0).toInt(), size.section(u'x', 1, 1).toInt());
@@ -49,7 +49,7 @@ ScreenSpec testScreen()
     return s;
 }
 
-QString shotPath(const ScreenSpec &s, const QString &what)
+QString shotPath(const WantedScreen &s, const QString &what)
 {
     const QString dir = qEnvironmentVariable("CIRROLITH_BUILD_DIR") + QStringLiteral("/screenshots");
     QDir().mkpath(dir);
@@ -139,13 +139,13 @@ void expectInsideAndFitting(FormPicture &form, QWidget &frame, const char *name)
 
 TEST(Screens, BarSlidesPanelAndQuestionsFitTheScreen)
 {
-    const ScreenSpec spec = testScreen();
+    const WantedScreen want = testScreen();
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "runs on a real X server";
     QScreen *screen = QGuiApplication::primaryScreen();
     const qreal dpr = screen->devicePixelRatio();
     // A 192-DPI server without Xft.dpi is scaled by 2; the others are not.
-    EXPECT_EQ(dpr, spec.dpi >= 168 ? 2.0 : 1.0);
-    EXPECT_EQ((QSizeF(screen->geometry().size()) * dpr).toSize(), spec.pixels);
+    EXPECT_EQ(dpr, want.dpi >= 168 ? 2.0 : 1.0);
+    EXPECT_EQ((QSizeF(screen->geometry().size()) * dpr).toSize(), want.pixels);
 
     DemoServers servers;
     ASSERT_TRUE(servers.start()) << servers.errorText();
@@ -168,8 +168,8 @@ TEST(Screens, BarSlidesPanelAndQuestionsFitTheScreen)
     expectSlideInProportion(form, "start-up logo");
     expectBarUsable(form, "start-up");
     const QImage startup = form.grab().toImage();
-    EXPECT_EQ(startup.size(), spec.pixels) << "drawn at the device's pixels";
-    startup.save(shotPath(spec, QStringLiteral("startup")));
+    EXPECT_EQ(startup.size(), want.pixels) << "drawn at the device's pixels";
+    startup.save(shotPath(want, QStringLiteral("startup")));
 
     // Two pictures of the default selection.
     PictureBox &fb = *form.slideshow->fotoBrowser;
@@ -188,7 +188,7 @@ TEST(Screens, BarSlidesPanelAndQuestionsFitTheScreen)
         const QString when = QStringLiteral("slide %1").arg(seen.size());
         expectSlideInProportion(form, qPrintable(when));
         expectBarUsable(form, qPrintable(when));
-        form.grab().save(shotPath(spec, QStringLiteral("slide_%1").arg(seen.size())));
+        form.grab().save(shotPath(want, QStringLiteral("slide_%1").arg(seen.size())));
     }
     platform::Clock::setSpeed(1);
     ASSERT_EQ(seen.size(), 2u) << "slides seen: " << seen.size();
@@ -201,7 +201,7 @@ TEST(Screens, BarSlidesPanelAndQuestionsFitTheScreen)
     QApplication::processEvents();
     expectInsideAndFitting(form, panel, "panel");
     EXPECT_EQ(panel.grab().size(), (QSizeF(panel.size()) * dpr).toSize());
-    form.grab().save(shotPath(spec, QStringLiteral("panel")));
+    form.grab().save(shotPath(want, QStringLiteral("panel")));
     panel.hide();
 
     // The first-run questions where the program puts them: beside the
@@ -218,7 +218,7 @@ TEST(Screens, BarSlidesPanelAndQuestionsFitTheScreen)
         frame->raise();
         QApplication::processEvents();
         expectInsideAndFitting(form, *frame, name);
-        form.grab().save(shotPath(spec, QStringLiteral("question_%1").arg(QLatin1String(name))));
+        form.grab().save(shotPath(want, QStringLiteral("question_%1").arg(QLatin1String(name))));
         frame->hide();
     }
     form.close();
