@@ -5,6 +5,8 @@
 #include "platform/DialogService.h"
 #include "platform/Log.h"
 #include "platform/ProcessEnd.h"
+#include "platform/Screen.h"
+#include "platform/ServerDpi.h"
 #include "slideshow/WebSurface.h"
 
 #include <QApplication>
@@ -48,12 +50,18 @@ int main(int argc, char *argv[])
                                       "%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
 
     slideshow::prepareWebEngineEnvironment();
+    platform::scaleToServerDpi();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));
     // The program decides when it ends (every quit path goes through
     // ProcessEnd), not the closing of its last window.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::ProcessEnd::enable();
+
+    const QString commandLine = commandLineText(QCoreApplication::arguments());
+    // The screen is known before anything is laid out for it.
+    platform::Screen::choose(
+        screenChoice(recogniseWords(splitDashWords(commandLine, 10, 9).words, 10)));
 
     QString appDir = QCoreApplication::applicationDirPath();
     if (const auto installed = installedLayoutFor(appDir)) {
@@ -70,8 +78,7 @@ int main(int argc, char *argv[])
         qCInfo(lcRun, "installed program; its folders are under %s", qPrintable(portableRootFor(appDir).path));
     }
 
-    FormPicture form({appDir,
-                      commandLineText(QCoreApplication::arguments())});
+    FormPicture form({appDir, commandLine});
     g_form = &form;
     platform::ProcessEnd::catchTerminationSignals(quitOnSignal);
     if (!form.Form_Load())

@@ -45,7 +45,33 @@ QImage forDisplay(QImage image)
     return image.format() == f ? image : image.convertToFormat(f);
 }
 
+// Scaling keeps the format it is given, and Qt keeps 1-bit images 1-bit
+// (losing their palette to a grey dither) and palette images indexed: every
+// picture is turned into 32 bits before it is scaled.
+QImage scaledIn32Bits(QImage image, QSize target)
+{
+    if (image.isNull() || image.size() == target)
+        return image;
+    return forDisplay(std::move(image)).scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The reader scales while it decodes (a JPEG at an eighth of the work) only
+// where its output is 32-bit colour already.
+bool readerScalesTrueColour(const QImageReader &reader)
+{
+    switch (reader.imageFormat()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+QImage forDisplayImage(QImage image) { return forDisplay(std::move(image)); }
 
 QSizeF himetricSize(QSize pixels, int dotsPerMeterX, int dotsPerMeterY)
 {
@@ -73,13 +99,18 @@ std::optional<LoadedPicture> loadStandardPicture(const QString &path, QSize thum
     }
     // Decoding the thumbnail checks that the data decodes, at a fraction of
     // the cost of a full-size decode; the full frame is made when shown.
-    reader.setScaledSize(size.scaled(thumbBox, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    const QSize thumbSize = size.scaled(thumbBox, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const bool readerScales = readerScalesTrueColour(reader);
+    if (readerScales)
+        reader.setScaledSize(thumbSize);
     QImage thumb = reader.read();
     if (thumb.isNull()) {
         if (error)
             *error = reader.errorString();
         return std::nullopt;
     }
+    if (!readerScales)
+        thumb = scaledIn32Bits(std::move(thumb), thumbSize);
 
     auto picture = std::make_shared<platform::Picture>();
     picture->pixels = size;
@@ -115,7 +146,7 @@ QImage decodeFrame(const platform::Picture &picture, QSize target)
             return QImage();
         if (picture.image.size() == target)
             return picture.image;
-        return forDisplay(picture.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return forDisplay(scaledIn32Bits(picture.image, target));
     }
 
     QByteArray bytes = picture.encoded;   // shared, not copied
@@ -123,14 +154,12 @@ QImage decodeFrame(const platform::Picture &picture, QSize target)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    if (target != picture.pixels)
+    if (target != picture.pixels && readerScalesTrueColour(reader))
         reader.setScaledSize(target);
     QImage image = reader.read();
     if (image.isNull())
         return image;
-    if (image.size() != target)
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return forDisplay(flatten(std::move(image), picture.background));
+    return forDisplay(scaledIn32Bits(flatten(std::move(image), picture.background), target));
 }
 
 } // namespace acquisition
@@ -159,7 +188,8 @@ GdiPlusResult LoadPictureGdiPlus(const QString &FileName, int Width, int Height,
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    const QImage image = reader.read();
+    // Drawn scaled onto the background below: in 32 bits, as every picture.
+    const QImage image = acquisition::forDisplayImage(reader.read());
     if (image.isNull())
         return fail();
 

@@ -31,6 +31,9 @@ platform::PictureRef pictureFromImage(const QImage &image);
 // empty), decoded and scaled in one pass. Null when it cannot be decoded.
 QImage decodeFrame(const platform::Picture &picture, QSize target = QSize());
 
+// In the 32-bit format that paints fastest (with alpha where it has one).
+QImage forDisplayImage(QImage image);
+
 // HIMETRIC size of a pixel size at a resolution in dots per metre (0: 96 DPI).
 QSizeF himetricSize(QSize pixels, int dotsPerMeterX, int dotsPerMeterY);
 

@@ -31,8 +31,17 @@ CommandLineOptions recogniseWords(const QStringList &words, int count)
             options.localhost = true;
         else if (w == QLatin1String("NOSILENT"))
             options.noSilent = true;
+        else if (w.startsWith(QLatin1String("SCREEN=")))
+            options.screen = w.mid(7);
     }
     return options;
+}
+
+QString screenChoice(const CommandLineOptions &options)
+{
+    if (!options.screen.isEmpty())
+        return options.screen;
+    return qEnvironmentVariable(kScreenVariable);
 }
 
 QString commandLineText(const QStringList &arguments)
@@ -61,6 +70,8 @@ QString helpText(const QString &programName)
                "               (http://127.0.0.1:8473, same request path)\n"
                "  DEBUG_CODE   debug mode: diagnostic windows\n"
                "  NOSILENT     let captured web pages show their own dialogs\n"
+               "  SCREEN=N     cover screen N (0 is the first) or the screen of that name\n"
+               "               instead of the primary one, e.g. %1 -SCREEN=1\n"
                "\n"
                "  -h, --help   print this text and exit\n"
                "\n"
@@ -75,6 +86,8 @@ QString helpText(const QString &programName)
                "  CIRROLITH_CATALOGUE_URL  catalogue request address used instead of the\n"
                "                           built-in %2\n"
                "                           (the word LOCALHOST wins over it)\n"
+               "  CIRROLITH_SCREEN         the screen to cover, by name (HDMI-A-1, DP-2)\n"
+               "                           or number; the word SCREEN= wins over it\n"
                "  QT_LOGGING_RULES         more lines on stderr, e.g. \"cirrolith.*.info=true\"\n"
                "\n"
                "Settings are kept in Data/Cirrolith_Work beside the App folder; an\n"

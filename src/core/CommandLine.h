@@ -23,7 +23,15 @@ struct CommandLineOptions {
     bool debug = false;       // "DEBUG_CODE"
     bool localhost = false;   // "LOCALHOST"
     bool noSilent = false;    // "NOSILENT"
+    QString screen;           // "SCREEN=" and a screen's name or number
 };
+
+// The screen to cover: the word SCREEN=name-or-number, else the environment
+// variable CIRROLITH_SCREEN, else "" (the primary screen). A name with a dash
+// in it (HDMI-A-1) can be given only through the variable, as the command
+// line's words are split at dashes.
+QString screenChoice(const CommandLineOptions &options);
+inline constexpr const char *kScreenVariable = "CIRROLITH_SCREEN";
 
 CommandLineOptions recogniseWords(const QStringList &words, int count);
 

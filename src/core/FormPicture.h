@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QFrame>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include <array>
 #include <memory>
@@ -110,6 +113,9 @@ public:
     // Covers the primary screen; also where no window manager honours the
     // full-screen request.
     void showCoveringScreen();
+    // Lays the window out again for its real size when that is not the
+    // size it was laid out for.
+    void followWindowSize();
 
     // The five window timers; held (enabled but not counting) from
     // construction until showCoveringScreen has put the window on screen.
@@ -119,8 +125,23 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeForScreen(double screenW, double screenH);
+    void placeStatusLabels(double screenW, double screenH);
+    void watchWindow();
+    void keepFullScreenLater();
+
     StartOptions m_options;
     bool m_blackBackground = false;
+    bool m_wantFullScreen = false;
+    bool m_fullScreenAskPending = false;
+    bool m_surfaceRecreated = false;
+    static constexpr int kFullScreenAsksPerMinute = 6;
+    QElapsedTimer m_fullScreenAsks;
+    int m_fullScreenAskCount = 0;
+    QPointer<QWindow> m_watchedWindow;
 };

@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/ScreenBlanking.h"
+#include "platform/WaylandIdleInhibitor.h"
 #include "slideshow/ControlBar.h"
 
 #include <QAbstractSpinBox>
@@ -43,8 +44,10 @@ bool editableText(const QWidget *widget)
 } // namespace
 
 KioskInput::KioskInput(FormPicture &form)
-    : w(form), m_blanking(std::make_unique<platform::ScreenBlanking>(QStringLiteral("Cirrolith")))
+    : w(form), m_blanking(std::make_unique<platform::ScreenBlanking>(QStringLiteral("Cirrolith"))),
+      m_idle(std::make_unique<platform::WaylandIdleInhibitor>())
 {
+    connect(m_blanking.get(), &platform::ScreenBlanking::changed, this, &KioskInput::checkBlankingHeld);
     qApp->installEventFilter(this);
     m_pointerCheck.setInterval(kPointerCheckMs);
     connect(&m_pointerCheck, &QTimer::timeout, this, &KioskInput::checkPointer);
@@ -98,16 +101,46 @@ bool KioskInput::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Show:
         if (watched == &w)
-            m_blanking->inhibit(QStringLiteral("Weather slideshow on screen"));
+            holdScreen(true);
         break;
     case QEvent::Hide:
         if (watched == &w)
-            m_blanking->release();
+            holdScreen(false);
+        break;
+    case QEvent::WinIdChange:
+        // The window was made anew (the web view's first show does that):
+        // the inhibitor goes onto the new one's surface.
+        if (watched == &w && m_idle->wanted() && w.windowHandle())
+            m_idle->hold(w.windowHandle());
         break;
     default:
         break;
     }
     return false;
+}
+
+void KioskInput::holdScreen(bool on)
+{
+    if (!on) {
+        m_blanking->release();
+        m_idle->release();
+        return;
+    }
+    // Both ways where both exist: a desktop may offer either one.
+    m_blanking->inhibit(QStringLiteral("Weather slideshow on screen"));
+    w.winId();   // the window handle exists from here on
+    m_idle->hold(w.windowHandle());
+    checkBlankingHeld();
+}
+
+void KioskInput::checkBlankingHeld()
+{
+    // Said once: the screen may blank, and whoever looks after it should know.
+    if (m_toldNoBlankingHold || !m_blanking->wanted() || !m_blanking->unavailable() || m_idle->offered())
+        return;
+    m_toldNoBlankingHold = true;
+    qCWarning(lcScreen) << "screen blanking is not held: no org.freedesktop.ScreenSaver service on a "
+                           "session bus and no Wayland idle inhibitor";
 }
 
 bool KioskInput::handleKey(QObject *watched, QKeyEvent *event)

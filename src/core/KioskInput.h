@@ -12,6 +12,7 @@ class QKeyEvent;
 class QWidget;
 namespace platform {
 class ScreenBlanking;
+class WaylandIdleInhibitor;
 }
 
 // What a screen left running unattended needs from the main window: keys
@@ -47,6 +48,7 @@ public:
 
     bool pointerHidden() const { return m_pointerHidden; }
     platform::ScreenBlanking &screenBlanking() { return *m_blanking; }
+    platform::WaylandIdleInhibitor &idleInhibitor() { return *m_idle; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -58,10 +60,14 @@ private:
     bool pointerOverSlideshow() const;
     bool isFrameOrPanel(const QWidget *widget) const;
     void setPointerHidden(bool hidden);
+    void holdScreen(bool on);
+    void checkBlankingHeld();
     bool runControlRunning() const;
 
     FormPicture &w;
     std::unique_ptr<platform::ScreenBlanking> m_blanking;
+    std::unique_ptr<platform::WaylandIdleInhibitor> m_idle;
+    bool m_toldNoBlankingHold = false;
     QTimer m_pointerCheck;
     QElapsedTimer m_sinceMove;
     QPoint m_lastPos;

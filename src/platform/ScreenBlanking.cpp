@@ -45,8 +45,15 @@ bool ScreenBlanking::connected()
 void ScreenBlanking::inhibit(const QString &reason)
 {
     m_wanted = true;
-    if (m_pending || m_cookie != 0 || !connected())
+    if (m_pending || m_cookie != 0)
         return;
+    if (!connected()) {
+        if (!m_unavailable) {
+            m_unavailable = true;
+            emit changed();
+        }
+        return;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kInterface), QStringLiteral("Inhibit"));
     call << m_application << reason;
@@ -56,8 +63,13 @@ void ScreenBlanking::inhibit(const QString &reason)
         w->deleteLater();
         m_pending = false;
         const QDBusPendingReply<uint> reply = *w;
-        if (reply.isError() || reply.value() == 0)
-            return;   // no screen saver on this bus: nothing to ask
+        if (reply.isError() || reply.value() == 0) {
+            // No screen saver on this bus: nothing to ask.
+            m_unavailable = true;
+            emit changed();
+            return;
+        }
+        m_unavailable = false;
         if (!m_wanted) {
             // Released while the request was on its way.
             unInhibit(reply.value());

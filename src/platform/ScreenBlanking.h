@@ -36,6 +36,8 @@ public:
     bool wanted() const { return m_wanted; }
     // The desktop has granted the request and not yet been told to end it.
     bool held() const { return m_cookie != 0; }
+    // Asked, and there is no bus or no screen-saver service on it.
+    bool unavailable() const { return m_unavailable; }
 
 signals:
     void changed();
@@ -50,6 +52,7 @@ private:
     bool m_wanted = false;
     bool m_pending = false;
     uint m_cookie = 0;
+    bool m_unavailable = false;
 };
 
 } // namespace platform

@@ -31,6 +31,23 @@ inline constexpr float kSetupDesignWidth = 94;
 inline constexpr float kLogoDesignWidth = 210;
 inline constexpr float kDesignHeight = 32;
 
-BarLayout computeBarLayout(float screenWidth, float screenHeight, float ratioXY);
+// What a person needs of the bar whatever the screen: a button a finger can
+// hit and a credit line that can be read. Zero means no minimum.
+struct BarMinimums {
+    float touchTwips = 0;   // the buttons' smallest height and width
+    float fontPoints = 0;   // the credit text's smallest size
+};
+
+// About 7 mm on a small touchscreen; 11 px of credit text.
+inline constexpr float kMinTouchPixels = 40;
+inline constexpr float kMinCreditFontPixels = 11;
+BarMinimums barMinimumsFor(double twipsPerPixel);
+
+// On a landscape screen the bar is the proportional one of the window design
+// wherever that is at least the minimums; the credit text keeps the
+// proportional size unless that is below its minimum. On a portrait screen it is laid out
+// as on a 16:10 screen of the same width (k = 1), so the icons stay square and
+// the credit line keeps its room beside the logo.
+BarLayout computeBarLayout(float screenWidth, float screenHeight, float ratioXY, BarMinimums minimums = {});
 
 } // namespace slideshow

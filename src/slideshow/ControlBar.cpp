@@ -48,15 +48,28 @@ ControlBar::ControlBar(QWidget *window)
 void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
                                 float ratioXY, const QString &caption)
 {
+    placeBar(whoWeAre, timerflag, ratioXY);
+    whoWeAre->setText(caption);
+
+    btSetup->setEnabled(false);
+    for (QWidget *w : {static_cast<QWidget *>(btSetup), static_cast<QWidget *>(btWait),
+                       static_cast<QWidget *>(btTermina), static_cast<QWidget *>(BtCleanup),
+                       static_cast<QWidget *>(btHelp), static_cast<QWidget *>(btLogo)})
+        w->raise();
+}
+
+void ControlBar::placeBar(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag, float ratioXY)
+{
     const slideshow::BarLayout b = slideshow::computeBarLayout(
         static_cast<float>(platform::Screen::widthTwips()),
-        static_cast<float>(platform::Screen::heightTwips()), ratioXY);
+        static_cast<float>(platform::Screen::heightTwips()), ratioXY,
+        slideshow::barMinimumsFor(platform::Screen::twipsPerPixelX()));
     const auto put = [](auto *w, const slideshow::BarRect &r) { w->Move(r.left, r.top, r.width, r.height); };
 
     BackWhoWeAre->setLeft(0);
     BackWhoWeAre->setHeight(b.background.height);
     BackWhoWeAre->setTop(b.background.top);
-    if (BackWhoWeAre->Width() <= 0)
+    if (BackWhoWeAre->Width() < static_cast<float>(platform::Screen::widthTwips()))
         BackWhoWeAre->setWidth(static_cast<float>(platform::Screen::widthTwips()));
     BackWhoWeAre->lower();
 
@@ -78,16 +91,12 @@ void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdi
     if (b.creditFontPoints > 0)
         font.setPointSizeF(b.creditFontPoints);
     whoWeAre->setFont(font);
+    // Where the bar is taller than its text (the touch size on a small
+    // screen) a long credit line takes a second line rather than being cut.
+    whoWeAre->setWordWrap(whoWeAre->height() >= 2 * whoWeAre->fontMetrics().lineSpacing());
     // The animation and clean-up pictures lie over the credit label's left
     // end; its text starts right of them so no letter is hidden.
     whoWeAre->setIndent(BtAnimation->width() + whoWeAre->fontMetrics().averageCharWidth());
-    whoWeAre->setText(caption);
-
-    btSetup->setEnabled(false);
-    for (QWidget *w : {static_cast<QWidget *>(btSetup), static_cast<QWidget *>(btWait),
-                       static_cast<QWidget *>(btTermina), static_cast<QWidget *>(BtCleanup),
-                       static_cast<QWidget *>(btHelp), static_cast<QWidget *>(btLogo)})
-        w->raise();
 }
 
 std::array<QWidget *, 10> ControlBar::barControls(platform::Label *whoWeAre,

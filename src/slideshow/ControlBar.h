@@ -18,6 +18,8 @@ public:
     // label starts with `caption`.
     void Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
                         float ratioXY, const QString &caption);
+    // Its geometry alone, again when the window's size has changed.
+    void placeBar(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag, float ratioXY);
     // Hides the bar, remembering what was visible; Esponi_Barra restores it.
     // There is one memory: a second hide forgets the first.
     void Nascondi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown);

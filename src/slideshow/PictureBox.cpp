@@ -20,8 +20,10 @@ void PictureBox::setPicture(platform::PictureRef picture, QImage frame)
     m_frame = std::move(frame);
     if (!m_stretch && m_picture) {
         const double tpp = platform::Screen::twipsPerPixelX();
-        setWidth(static_cast<float>(m_picture->pixels.width() * tpp));
-        setHeight(static_cast<float>(m_picture->pixels.height() * tpp));
+        // A frame made for a HiDPI screen's device pixels counts in its own.
+        const double dpr = m_frame.isNull() ? 1.0 : m_frame.devicePixelRatio();
+        setWidth(static_cast<float>(m_picture->pixels.width() / dpr * tpp));
+        setHeight(static_cast<float>(m_picture->pixels.height() / dpr * tpp));
     }
     update();
 }
@@ -39,7 +41,7 @@ void PictureBox::paintEvent(QPaintEvent *)
     p.fillRect(rect(), Qt::black);
     if (m_frame.isNull())
         return;
-    if (m_frame.size() == size() || !m_stretch) {
+    if (m_frame.deviceIndependentSize().toSize() == size() || !m_stretch) {
         p.drawImage(0, 0, m_frame);   // prepared at this size: a plain copy
     } else {
         p.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -39,32 +39,37 @@ SlideBox normalLayout(double windowWidthTwips, double windowHeightTwips, double 
 
 FullScreenTarget fullScreenTarget(long long AW, long long AH, long long PW, long long PH)
 {
+    // Every row of the table fits the picture inside the free area with its
+    // proportions kept: the side whose scale is the smaller one touches, the
+    // other dimension is scaled from the picture's own ratio. (The table's
+    // overflow rows scaled it from the available size in the same direction,
+    // which squashed every picture larger than the area.)
     long long W = 0;
     long long H = 0;
     const bool wider = PW > AW;
     const bool higher = PH > AH;
-    if (higher && wider && PW > PH) {
-        W = AW;
-        H = scaled(AH, PH, PW);
-    } else if (higher && wider) {
-        W = scaled(AW, PW, PH);
-        H = AH;
-    } else if (wider) {
-        W = AW;
-        H = scaled(AH, PH, PW);
-    } else if (higher) {
-        W = scaled(AW, PW, PH);
-        H = AH;
-    } else if ((AW - PW) < (AH - PH)) {
-        W = AW;
-        H = scaled(PH, AW, PW);
-    } else {
-        W = scaled(PW, AH, PH);
-        H = AH;
-    }
+    const auto byWidth = [&] { W = AW; H = scaled(AW, PH, PW); };
+    const auto byHeight = [&] { W = scaled(AH, PW, PH); H = AH; };
+    if (higher && wider && PW > PH)
+        byWidth();
+    else if (higher && wider)
+        byHeight();
+    else if (wider)
+        byWidth();
+    else if (higher)
+        byHeight();
+    else if ((AW - PW) < (AH - PH))
+        byWidth();
+    else
+        byHeight();
+    // The row's first choice overflows the other side: the other side leads.
+    if (W == AW && H > AH)
+        byHeight();
+    else if (H == AH && W > AW)
+        byWidth();
 
-    // A box that still overflows is cut to the available size, less a
-    // reduction of its overflow ratio taken as a percentage.
+    // Kept as a last guard; with the fit above it only acts on degenerate
+    // sizes (a picture or an area of zero).
     if (W > AW && AW > 0) {
         H = roundHalfEven(H - H * (static_cast<double>(W) / AW) / 100.0);
         W = AW;

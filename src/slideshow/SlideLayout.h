@@ -17,8 +17,9 @@ struct SlideBox {
 SlideBox normalLayout(double windowWidthTwips, double windowHeightTwips, double pictureWidthHimetric,
                       double pictureHeightHimetric);
 
-// Fills the area above the credit label (screen height minus the label's
-// height) by the table's rules, then centres along the shorter side.
+// Fits the picture into the area above the credit label (screen height minus
+// the label's height) keeping its proportions, then centres it along the side
+// that does not touch.
 SlideBox fullScreenLayout(double screenWidthTwips, double screenHeightTwips, double creditHeightTwips,
                           double pictureWidthHimetric, double pictureHeightHimetric);
 

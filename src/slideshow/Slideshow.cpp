@@ -135,30 +135,15 @@ bool Slideshow::ShowSlide(const platform::PictureRef &picture)
     const auto box = layoutFor(*picture, kind);
     if (!box)
         return false;
-    const bool stretch = full && kind != 2;
-    QImage frame = frames.frameFor(picture, frameSize(*picture, *box, stretch));
+    const QImage frame = frameAt(picture, *box, kind, full);
     if (frame.isNull())
         return false;
 
     fotoBrowser->hide();                                                     // 1
     w.displayMode = full ? 1 : 0;                                            // 2
-    fotoBrowser->setStretch(full);
     showSetupButton();                                                       // 3
-    if (full) {                                                              // 4
-        fotoBrowser->Move(static_cast<float>(box->left), static_cast<float>(box->top),
-                          static_cast<float>(box->width), static_cast<float>(box->height));
-        fotoBrowser->setPicture(picture, frame);
-    } else {
-        fotoBrowser->setPicture(picture, frame);
-        fotoBrowser->Move(static_cast<float>(box->left), static_cast<float>(box->top));
-    }
-    if (kind == 2) {                                                         // 5
-        fotoBrowser->setStretch(false);
-        fotoBrowser->Move(0, 0, static_cast<float>(Screen::widthTwips()),
-                          static_cast<float>(Screen::heightTwips()));
-        w.whoWeAre->show();
-        w.whoWeAre->raise();
-    }
+    place(picture, frame, *box, kind, full);                                 // 4, 5
+    m_shownKind = kind;
     if (kind != 4) {                                                         // 6
         showSetupButton();
         ShowPictureSurface();
@@ -166,6 +151,68 @@ bool Slideshow::ShowSlide(const platform::PictureRef &picture)
     }
     placeAnimation(p);                                                       // 7
     return true;
+}
+
+QImage Slideshow::frameAt(const platform::PictureRef &picture, const slideshow::SlideBox &box, int kind,
+                          bool full)
+{
+    const bool stretch = full && kind != 2;
+    // A stretched frame is made at the screen's device pixels, so a HiDPI
+    // screen gets it sharp; a captured page was taken at them.
+    const qreal dpr = w.devicePixelRatioF();
+    QSize size = frameSize(*picture, box, stretch);
+    if (stretch && dpr > 1)
+        size = (QSizeF(size) * dpr).toSize();
+    QImage frame = frames.frameFor(picture, size);
+    if (!frame.isNull() && dpr > 1 && (stretch || (kind == 2 && frame.size() == (QSizeF(Screen::pixels()) * dpr).toSize())))
+        frame.setDevicePixelRatio(dpr);
+    return frame;
+}
+
+void Slideshow::place(const platform::PictureRef &picture, const QImage &frame, const slideshow::SlideBox &box,
+                      int kind, bool full)
+{
+    fotoBrowser->setStretch(full);
+    if (full) {
+        fotoBrowser->Move(static_cast<float>(box.left), static_cast<float>(box.top),
+                          static_cast<float>(box.width), static_cast<float>(box.height));
+        fotoBrowser->setPicture(picture, frame);
+    } else {
+        fotoBrowser->setPicture(picture, frame);
+        fotoBrowser->Move(static_cast<float>(box.left), static_cast<float>(box.top));
+    }
+    if (kind == 2) {
+        fotoBrowser->setStretch(false);
+        fotoBrowser->Move(0, 0, static_cast<float>(Screen::widthTwips()),
+                          static_cast<float>(Screen::heightTwips()));
+        w.whoWeAre->show();
+        w.whoWeAre->raise();
+    }
+}
+
+void Slideshow::followWindowSize()
+{
+    const platform::PictureRef picture = fotoBrowser->picture();
+    if (!picture)
+        return;
+    const bool full = w.displayMode == 1;
+    std::optional<slideshow::SlideBox> box;
+    if (m_shownKind == 2)
+        box = slideshow::SlideBox{0, 0, Screen::widthTwips(), Screen::heightTwips()};
+    else if (full)
+        box = slideshow::fullScreenLayout(Screen::widthTwips(), Screen::heightTwips(), w.whoWeAre->Height(),
+                                          picture->widthHimetric, picture->heightHimetric);
+    else
+        box = slideshow::normalLayout(Screen::widthTwips(), Screen::heightTwips(), picture->widthHimetric,
+                                      picture->heightHimetric);
+    if (!sane(*box))
+        return;
+    const QImage frame = frameAt(picture, *box, m_shownKind, full);
+    if (frame.isNull())
+        return;
+    place(picture, frame, *box, m_shownKind, full);
+    if (m_shownKind == 4)
+        ucAniGIF1->setGeometry(fotoBrowser->geometry());
 }
 
 void Slideshow::placeAnimation(int)

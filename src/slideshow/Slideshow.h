@@ -26,6 +26,8 @@ public:
     // Draws the picture as the slide at GLOBAL_IMAGE_CURRENT_POINTER. False,
     // with the previous slide left up, when the picture cannot be drawn.
     bool ShowSlide(const platform::PictureRef &picture);
+    // Places the slide on screen again after the window's size changed.
+    void followWindowSize();
     void ShowPictureSurface();
     void ShowWebSurface();
     void ShowAnimationSurface();
@@ -57,6 +59,10 @@ public:
     FrameCache frames;
 
 private:
+    int m_shownKind = 0;
+    QImage frameAt(const platform::PictureRef &picture, const slideshow::SlideBox &box, int kind, bool full);
+    void place(const platform::PictureRef &picture, const QImage &frame, const slideshow::SlideBox &box,
+               int kind, bool full);
     bool fullScreenMode() const;
     void showSetupButton();
     void showLoadingProgress();

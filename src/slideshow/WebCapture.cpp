@@ -236,7 +236,8 @@ bool WebCapture::isTopMost() const
 
 QImage WebCapture::grabView() const
 {
-    const QSize size = screenPixels();
+    // At the screen's device pixels: a HiDPI screen's page keeps its detail.
+    const QSize size = (QSizeF(screenPixels()) * w.webvis->devicePixelRatioF()).toSize();
     if (size.isEmpty())
         return {};
     // The control renders itself: whatever lies over it on the screen is not
@@ -244,9 +245,11 @@ QImage WebCapture::grabView() const
     QImage shot = w.webvis->grab().toImage();
     if (shot.isNull())
         return {};
+    shot = shot.convertToFormat(QImage::Format_RGB32);
     if (shot.size() != size)
         shot = shot.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return shot.convertToFormat(QImage::Format_RGB32);
+    shot.setDevicePixelRatio(1);
+    return shot;
 }
 
 bool WebCapture::SaveScreenBitmap()

@@ -2,6 +2,7 @@
 #include "acquisition/PictureFiles.h"
 #include "acquisition/PictureLoader.h"
 #include "acquisition/SlideSetPlan.h"
+#include "GifWriter.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -10,6 +11,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
 
 using namespace acquisition;
 
@@ -169,4 +173,167 @@ TEST(PictureLoader, GdiPlusPathFlattensOntoTheBackgroundAndReportsErrors)
     EXPECT_EQ(r.error->source, "GDI+ Module");
     EXPECT_EQ(r.error->description, "Error loading picture " + bad);
     EXPECT_FALSE(r.picture);
+}
+
+namespace {
+
+// A PNG written by hand, for the bit depths Qt does not write: colour type
+// 0 (grey), 2 (RGB) or 3 (palette) at 1, 2, 4, 8 or 16 bits. sample(x, y,
+// channel) gives each sample at that depth.
+QByteArray handMadePng(int width, int height, int colourType, int depth, const QList<QRgb> &palette,
+                       const std::function<int(int, int, int)> &sample)
+{
+    const auto be32 = [](QByteArray &out, quint32 v) {
+        for (int s = 24; s >= 0; s -= 8)
+            out.append(char((v >> s) & 0xFF));
+    };
+    const auto crc = [](const QByteArray &bytes) {
+        quint32 c = 0xFFFFFFFFu;
+        for (unsigned char b : bytes) {
+            c ^= b;
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        }
+        return c ^ 0xFFFFFFFFu;
+    };
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    const auto chunk = [&](const char *type, const QByteArray &data) {
+        be32(png, quint32(data.size()));
+        const QByteArray body = QByteArray(type) + data;
+        png += body;
+        be32(png, crc(body));
+    };
+    QByteArray ihdr;
+    be32(ihdr, quint32(width));
+    be32(ihdr, quint32(height));
+    ihdr += char(depth);
+    ihdr += char(colourType);
+    ihdr += QByteArray(3, '\0');
+    chunk("IHDR", ihdr);
+    if (colourType == 3) {
+        QByteArray plte;
+        for (QRgb c : palette)
+            plte += char(qRed(c)), plte += char(qGreen(c)), plte += char(qBlue(c));
+        chunk("PLTE", plte);
+    }
+    const int channels = colourType == 2 ? 3 : 1;
+    QByteArray raw;
+    for (int y = 0; y < height; ++y) {
+        raw += '\0';   // no filter
+        quint32 bits = 0;
+        int used = 0;
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < channels; ++c) {
+                const int v = sample(x, y, c);
+                if (depth == 16) {
+                    raw += char(v >> 8);
+                    raw += char(v & 0xFF);
+                    continue;
+                }
+                bits = (bits << depth) | quint32(v);
+                used += depth;
+                if (used == 8) {
+                    raw += char(bits);
+                    bits = 0;
+                    used = 0;
+                }
+            }
+        }
+        if (used > 0)
+            raw += char(bits << (8 - used));
+    }
+    chunk("IDAT", qCompress(raw).mid(4));   // qCompress puts the length first
+    chunk("IEND", {});
+    return png;
+}
+
+// Colours of the bands' middles, a band being a ninth of the width.
+QList<QColor> bandColours(const QImage &frame)
+{
+    QList<QColor> out;
+    for (int band = 0; band < 9; ++band)
+        out << QColor(frame.pixel((2 * band + 1) * frame.width() / 18, frame.height() / 2));
+    return out;
+}
+
+} // namespace
+
+// Palette pictures of every depth (two-colour warning maps come 1-bit from
+// optimisers), grey and 16-bit ones, PNG and GIF: scaled up or down, as
+// full screen and the thumbnails do, each keeps its own colours.
+TEST(PictureLoader, EveryPictureKeepsItsColoursWhenScaled)
+{
+    QTemporaryDir dir;
+    const QList<QRgb> colours = {qRgb(220, 20, 30), qRgb(20, 40, 200), qRgb(250, 230, 10), qRgb(0, 160, 60),
+                                 qRgb(120, 0, 140), qRgb(255, 255, 255), qRgb(10, 10, 10), qRgb(0, 200, 220),
+                                 qRgb(240, 120, 0)};
+    constexpr int kW = 540, kH = 360;   // nine bands of 60 pixels
+    const auto bandOf = [](int x) { return x * 9 / kW; };
+
+    struct Case {
+        QString name;
+        QByteArray bytes;
+    };
+    QList<Case> cases;
+    for (int depth : {1, 2, 4, 8}) {
+        const int n = std::min(1 << depth, 9);
+        QList<QRgb> palette = colours.mid(0, n);
+        // The first colour alone: one red picture, as in the warning maps.
+        cases.push_back({QStringLiteral("one-colour %1-bit palette PNG").arg(depth),
+                         handMadePng(kW, kH, 3, depth, palette, [](int, int, int) { return 0; })});
+        cases.push_back({QStringLiteral("%1-bit palette PNG").arg(depth),
+                         handMadePng(kW, kH, 3, depth, palette,
+                                     [&](int x, int, int) { return bandOf(x) % n; })});
+        QImage gif(kW, kH, QImage::Format_Indexed8);
+        gif.setColorTable(palette.toVector());
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                gif.setPixel(x, y, uint(bandOf(x) % n));
+        cases.push_back({QStringLiteral("%1-colour GIF").arg(n), cirrolith::demo::encodeGif({gif})});
+    }
+    cases.push_back({QStringLiteral("8-bit grey PNG"),
+                     handMadePng(kW, kH, 0, 8, {}, [&](int x, int, int) { return 20 + 25 * bandOf(x); })});
+    cases.push_back({QStringLiteral("1-bit grey PNG"),
+                     handMadePng(kW, kH, 0, 1, {}, [&](int x, int, int) { return bandOf(x) % 2; })});
+    cases.push_back({QStringLiteral("16-bit RGB PNG"),
+                     handMadePng(kW, kH, 2, 16, {}, [&](int x, int, int c) {
+                         const QRgb rgb = colours[bandOf(x)];
+                         return (c == 0 ? qRed(rgb) : c == 1 ? qGreen(rgb) : qBlue(rgb)) * 257;
+                     })});
+    cases.push_back({QStringLiteral("16-bit grey PNG"),
+                     handMadePng(kW, kH, 0, 16, {}, [&](int x, int, int) { return (20 + 25 * bandOf(x)) * 257; })});
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString path = writeTemp(dir, QStringLiteral("p.png"), c.bytes);
+        const auto loaded = loadStandardPicture(path, QSize(90, 60));
+        ASSERT_TRUE(loaded);
+        const platform::Picture &p = *loaded->picture;
+        ASSERT_EQ(p.pixels, QSize(kW, kH));
+        const QList<QColor> natural = bandColours(decodeFrame(p, p.pixels));
+        for (const QSize &size : {QSize(1920, 1280), QSize(135, 90), QSize(kW + 1, kH - 1)}) {
+            const QImage frame = decodeFrame(p, size);
+            ASSERT_EQ(frame.size(), size);
+            EXPECT_TRUE(frame.format() == QImage::Format_RGB32 ||
+                        frame.format() == QImage::Format_ARGB32_Premultiplied)
+                << frame.format();
+            const QList<QColor> scaled = bandColours(frame);
+            for (int band = 0; band < 9; ++band) {
+                const QColor a = natural[band], b = scaled[band];
+                EXPECT_LE(std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                              std::abs(a.blue() - b.blue()),
+                          6)
+                    << "band " << band << " at " << size.width() << "x" << size.height() << ": "
+                    << a.name().toStdString() << " drawn as " << b.name().toStdString();
+            }
+        }
+        // The thumbnail of the selection too.
+        const QList<QColor> thumb = bandColours(loaded->thumbnail);
+        for (int band = 0; band < 9; ++band)
+            EXPECT_LE(std::abs(natural[band].red() - thumb[band].red()) +
+                          std::abs(natural[band].green() - thumb[band].green()) +
+                          std::abs(natural[band].blue() - thumb[band].blue()),
+                      6)
+                << "thumbnail band " << band;
+    }
 }

@@ -198,7 +198,8 @@ TEST_F(Reliability, BarQuitEndsWhileWaitingForTheServer)
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const float tpp = 15;   // twips per pixel at 96 DPI
     const slideshow::BarLayout bar = slideshow::computeBarLayout(
-        screen.width() * tpp, screen.height() * tpp, float(screen.width()) / float(screen.height()));
+        screen.width() * tpp, screen.height() * tpp, float(screen.width()) / float(screen.height()),
+        slideshow::barMinimumsFor(tpp));
     const int x = int((bar.quit.left + bar.quit.width / 2) / tpp);
     const int y = int((bar.quit.top + bar.quit.height / 2) / tpp);
     run("xdotool", {"mousemove", QString::number(x), QString::number(y), "click", "1"});

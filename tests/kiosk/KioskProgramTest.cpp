@@ -131,7 +131,8 @@ TEST_F(KioskProgram, HelpPrintsTheWordsAndTheVariableWithoutTouchingAnything)
         EXPECT_EQ(process.exitCode(), 0) << arg;
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         for (const char *needed : {"LOCALHOST", "DEBUG_CODE", "NOSILENT", "-LOCALHOST-DEBUG_CODE",
-                                   "CIRROLITH_CATALOGUE_URL", "QT_LOGGING_RULES", "Right, Left", "Space"})
+                                   "CIRROLITH_CATALOGUE_URL", "QT_LOGGING_RULES", "Right, Left", "Space",
+                                   "SCREEN=", "CIRROLITH_SCREEN"})
             EXPECT_TRUE(out.contains(QLatin1String(needed))) << arg << ": " << needed;
         EXPECT_FALSE(QDir(portable.workDir()).exists()) << "no settings folder made";
     }

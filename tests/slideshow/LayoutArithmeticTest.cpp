@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QSize>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 using namespace slideshow;
 using platform::units::himetricToTwips;
 using platform::units::roundHalfEven;
@@ -29,9 +35,9 @@ TEST(SlideLayout, NormalModeCentresAtNaturalSize)
     EXPECT_EQ(big.top, tw(-1000));
 }
 
-TEST(SlideLayout, FullScreenTargetsFollowTheTableRowByRow)
+TEST(SlideLayout, FullScreenTargetsKeepProportionsOnEveryRow)
 {
-    // Fits, and the width has more room: height-led, proportions kept.
+    // Fits, and the width has more room: height-led.
     FullScreenTarget t = fullScreenTarget(40000, 20000, 8000, 6000);
     EXPECT_EQ(t.width, 26667);
     EXPECT_EQ(t.height, 20000);
@@ -39,31 +45,36 @@ TEST(SlideLayout, FullScreenTargetsFollowTheTableRowByRow)
     t = fullScreenTarget(40000, 20000, 30000, 1000);
     EXPECT_EQ(t.width, 40000);
     EXPECT_EQ(t.height, 1333);
-    // Only the width exceeds: the height is scaled from AH, not AW.
+    // Only the width exceeds: H = AW * PH / PW (the table's AH * PH / PW
+    // gave 4000, twice as high as the picture's shape).
     t = fullScreenTarget(40000, 20000, 50000, 10000);
     EXPECT_EQ(t.width, 40000);
-    EXPECT_EQ(t.height, 4000);
-    // Only the height exceeds.
+    EXPECT_EQ(t.height, 8000);
+    // Only the height exceeds: W = AH * PW / PH.
     t = fullScreenTarget(40000, 20000, 10000, 30000);
-    EXPECT_EQ(t.width, 13333);
+    EXPECT_EQ(t.width, 6667);
     EXPECT_EQ(t.height, 20000);
-    // Both exceed, landscape: W = AW, H = AH * PH / PW.
+    // Both exceed, landscape, but the height is the tighter side.
     t = fullScreenTarget(40000, 20000, 60000, 50000);
+    EXPECT_EQ(t.width, 24000);
+    EXPECT_EQ(t.height, 20000);
+    // Both exceed, landscape, the width the tighter side.
+    t = fullScreenTarget(40000, 20000, 90000, 30000);
     EXPECT_EQ(t.width, 40000);
-    EXPECT_EQ(t.height, 16667);
-    // Both exceed, portrait: W = AW * PW / PH = 32000, H = AH.
+    EXPECT_EQ(t.height, 13333);
+    // Both exceed, portrait.
     t = fullScreenTarget(40000, 20000, 40001, 50000);
     EXPECT_EQ(t.height, 20000);
-    EXPECT_EQ(t.width, 32001);
-}
-
-TEST(SlideLayout, OverflowingTargetGetsThePercentageCorrection)
-{
-    // Fits, height-led: W = PW * AH / PH = 50000 > AW. The correction cuts W
-    // to AW and H by (W / AW) percent: 20000 - 250.
-    const FullScreenTarget t = fullScreenTarget(40000, 20000, 25000, 10000);
+    EXPECT_EQ(t.width, 16000);
+    // Fits, height-led by the row, but then too wide: the width leads
+    // instead of the old percentage cut (40000 x 19750).
+    t = fullScreenTarget(40000, 20000, 25000, 10000);
     EXPECT_EQ(t.width, 40000);
-    EXPECT_EQ(t.height, 19750);
+    EXPECT_EQ(t.height, 16000);
+    // Fits on a portrait area, width-led by the row, then too high.
+    t = fullScreenTarget(10000, 20000, 9000, 18500);
+    EXPECT_EQ(t.height, 20000);
+    EXPECT_EQ(t.width, 9730);
 }
 
 TEST(SlideLayout, FullScreenPlacementInTwips)
@@ -73,14 +84,111 @@ TEST(SlideLayout, FullScreenPlacementInTwips)
     const double sh = himetricToTwips(20000) + 432;
     SlideBox box = fullScreenLayout(sw, sh, 432, 50000, 10000);
     EXPECT_EQ(box.left, 0);
-    EXPECT_EQ(box.top, tw(8000));
+    EXPECT_EQ(box.top, tw(6000));
     EXPECT_EQ(box.width, tw(40000));
-    EXPECT_EQ(box.height, tw(4000));
+    EXPECT_EQ(box.height, tw(8000));
 
     box = fullScreenLayout(sw, sh, 432, 8000, 6000);
     EXPECT_EQ(box.top, 0);
     EXPECT_EQ(box.left, tw(20000 - 13333.5));
     EXPECT_EQ(box.height, tw(20000));
+}
+
+namespace {
+struct TestScreen {
+    const char *name;
+    int width;   // pixels
+    int height;
+    double dpi;
+};
+// 16:10, full HD, a small touchscreen, a portrait sign, 4K at 192 DPI.
+const TestScreen kScreens[] = {{"1280x800", 1280, 800, 96},
+                               {"1920x1080", 1920, 1080, 96},
+                               {"800x480", 800, 480, 96},
+                               {"1080x1920", 1080, 1920, 96},
+                               {"3840x2160@192", 3840, 2160, 192}};
+} // namespace
+
+// Every picture, on every screen, fills the area above the credit line as far
+// as its shape allows, in its own proportions, centred.
+TEST(SlideLayout, FullScreenFitOnFiveScreens)
+{
+    // Pictures in pixels at 96 DPI: larger than any screen, the start-up
+    // logo, small, tall, wide, square.
+    const QSize pictures[] = {{3000, 2000}, {1600, 900}, {200, 150}, {600, 4000},
+                              {5000, 500},  {1000, 1000}, {1, 1}};
+    for (const TestScreen &s : kScreens) {
+        const double tpp = platform::units::twipsPerPixel(s.dpi);
+        const float sw = float(s.width * tpp);
+        const float sh = float(s.height * tpp);
+        const BarLayout bar = computeBarLayout(sw, sh, sw / sh, barMinimumsFor(tpp));
+        const double areaW = sw;
+        const double areaH = sh - bar.credit.height;
+        for (const QSize &p : pictures) {
+            SCOPED_TRACE(std::string(s.name) + " picture " + std::to_string(p.width()) + "x" +
+                         std::to_string(p.height()));
+            const double him = 2540.0 / 96;   // HIMETRIC per pixel at 96 DPI
+            const SlideBox b = fullScreenLayout(sw, sh, bar.credit.height, p.width() * him, p.height() * him);
+            const double px = tpp;   // one pixel, in twips
+            // Inside the area, touching it on one side.
+            EXPECT_GE(b.left, -px);
+            EXPECT_GE(b.top, -px);
+            EXPECT_LE(b.left + b.width, areaW + px);
+            EXPECT_LE(b.top + b.height, areaH + px);
+            EXPECT_TRUE(std::abs(b.width - areaW) <= px || std::abs(b.height - areaH) <= px);
+            // Centred on the other side.
+            EXPECT_NEAR(b.left, (areaW - b.width) / 2, px);
+            EXPECT_NEAR(b.top, (areaH - b.height) / 2, px);
+            // The picture's shape: width / height within one pixel of the
+            // shorter side.
+            const double ratio = double(p.width()) / p.height();
+            EXPECT_NEAR(b.width / b.height, ratio, ratio * 1.5 * px / std::min(b.width, b.height));
+        }
+    }
+}
+
+// A finger can hit every button and the credit line is readable; where the
+// proportional bar is large enough it stays the window design's.
+TEST(BarLayout, TouchSizesSquareIconsAndReadableCreditOnFiveScreens)
+{
+    for (const TestScreen &s : kScreens) {
+        SCOPED_TRACE(s.name);
+        const double tpp = platform::units::twipsPerPixel(s.dpi);
+        const float sw = float(s.width * tpp);
+        const float sh = float(s.height * tpp);
+        const BarLayout b = computeBarLayout(sw, sh, sw / sh, barMinimumsFor(tpp));
+        const auto pixels = [&](float twips) { return twips / tpp; };
+        for (const BarRect &r : {b.setup, b.quit, b.animation, b.connection}) {
+            EXPECT_GE(pixels(r.width), kMinTouchPixels - 0.01);
+            EXPECT_GE(pixels(r.height), kMinTouchPixels - 0.01);
+        }
+        // Points to pixels at the screen's DPI.
+        EXPECT_GE(b.creditFontPoints * s.dpi / 72, kMinCreditFontPixels - 0.01);
+        // Square icons are square or wider (k on a wide screen), never squeezed.
+        EXPECT_GE(b.quit.width, b.quit.height * 0.999f);
+        // The credit line has at least 40 % of the width beside the buttons
+        // and the logo, and the bar ends at the right edge.
+        EXPECT_GE(b.credit.width, 0.4f * sw);
+        EXPECT_NEAR(b.connection.left + b.connection.width, sw, 0.5);
+        EXPECT_FLOAT_EQ(b.credit.top + b.credit.height, sh);
+
+        const BarLayout proportional = computeBarLayout(sw, sh, sw / sh);
+        if (pixels(proportional.barHeight) >= kMinTouchPixels && sw >= sh) {
+            // Large enough already: nothing changes.
+            EXPECT_FLOAT_EQ(b.barHeight, proportional.barHeight);
+            EXPECT_FLOAT_EQ(b.setup.width, proportional.setup.width);
+            EXPECT_FLOAT_EQ(b.creditFontPoints, proportional.creditFontPoints);
+        }
+    }
+    // 800 x 480: a 40-pixel bar instead of 19.2.
+    const BarLayout small = computeBarLayout(12000, 7200, 800.0f / 480, barMinimumsFor(15));
+    EXPECT_FLOAT_EQ(small.barHeight, 600);
+    // 1080 x 1920: laid out as the same width on 16:10 (k = 1), then the
+    // touch minimum: square 40 x 40 pixels.
+    const BarLayout portrait = computeBarLayout(16200, 28800, 1080.0f / 1920, barMinimumsFor(15));
+    EXPECT_FLOAT_EQ(portrait.widthFactor, 1);
+    EXPECT_FLOAT_EQ(portrait.quit.width, 600);
+    EXPECT_FLOAT_EQ(portrait.quit.height, 600);
 }
 
 TEST(BarLayout, FullHdScreen)

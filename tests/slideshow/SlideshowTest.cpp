@@ -3,6 +3,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "anigif/ucAniGIF.h"
 #include "panel/SetupPanel.h"
+#include "slideshow/BarLayout.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/SlideLayout.h"
@@ -297,9 +298,15 @@ TEST_F(Show, RefreshOnTheSeventhTickAndAFailedOutcomeStops)
 TEST_F(Show, BarLayoutAndHideRestore)
 {
     ControlBar &bar = *form->bar;
-    EXPECT_NEAR(form->whoWeAre->Left(), 1890, 0.1);
+    // 19200 x 10800 twips at 96 DPI is 1280 x 720 pixels: the proportional
+    // bar (28.8 pixels) grows to the 40-pixel touch size.
+    const slideshow::BarLayout b =
+        slideshow::computeBarLayout(19200, 10800, 19200.0f / 10800, slideshow::barMinimumsFor(15));
+    EXPECT_FLOAT_EQ(b.barHeight, 600);
+    EXPECT_NEAR(form->whoWeAre->Left(), b.credit.left, 0.1);
     EXPECT_NEAR(bar.connectStatus->Left() + bar.connectStatus->Width(), 19200, 0.1);
-    EXPECT_FLOAT_EQ(bar.btLogo->Top(), 10368);
+    EXPECT_FLOAT_EQ(bar.btLogo->Top(), 10200);
+    // The text keeps the proportional size: 8.64 points is above 11 pixels.
     EXPECT_NEAR(form->whoWeAre->font().pointSizeF(), 8.64, 0.01);
     EXPECT_FALSE(bar.btSetup->isEnabled());
 
