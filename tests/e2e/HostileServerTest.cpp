@@ -4,6 +4,7 @@
 // page-capture bitmap. Nothing local reaches the screen or the work folder, the
 // show goes on, and a quit key during the trickle ends the program at once.
 #include "server/ServerProcess.h"
+#include "support/PollUntil.h"
 #include "support/TempPortable.h"
 
 #include <QBuffer>
@@ -36,16 +37,7 @@ constexpr int kQuitBoundMs = 2000;
 constexpr const char *kMarker = "LOCALSECRET7731";
 const QRgb kMagenta = qRgb(255, 0, 255);
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        if (done())
-            return true;
-        QThread::msleep(100);
-    }
-    return done();
-}
+bool waitFor(const std::function<bool()> &done, int ms) { return pollUntil(done, ms); }
 
 QByteArray readFile(const QString &path)
 {

@@ -136,11 +136,7 @@ TEST_F(ProgramRun, OutagesAndARefusingProxyCostTheUserNothing)
     DemoServers servers;
     ASSERT_TRUE(servers.start()) << servers.errorText();
     const int port = servers.catalogue.port();
-    const auto restartCatalogue = [&] {
-        const QString dir = QFileInfo(servers.logPath()).path();
-        return servers.catalogue.start({"--catalogue", (dir + "/catalogue.txt").toStdString(), "--log",
-                                        servers.logPath().toStdString(), "--port", std::to_string(port)});
-    };
+    const auto restartCatalogue = [&] { return servers.restartCatalogue(port); };
 
     RefusingProxy proxy;
     portable.writeSecondStart();
@@ -354,11 +350,7 @@ TEST(RealProgram, OutagesWithThePanelLoseNothing)
     DemoServers servers;
     ASSERT_TRUE(servers.start()) << servers.errorText();
     const int port = servers.catalogue.port();
-    const auto restartCatalogue = [&] {
-        const QString dir = QFileInfo(servers.logPath()).path();
-        return servers.catalogue.start({"--catalogue", (dir + "/catalogue.txt").toStdString(), "--log",
-                                        servers.logPath().toStdString(), "--port", std::to_string(port)});
-    };
+    const auto restartCatalogue = [&] { return servers.restartCatalogue(port); };
     const auto requests = [&](const char *kind) { return servers.logText().count(QLatin1String(kind)); };
 
     QProcess run;

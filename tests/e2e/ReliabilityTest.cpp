@@ -4,6 +4,7 @@
 #include "server/ServerProcess.h"
 #include "slideshow/BarLayout.h"
 #include "support/DemoServers.h"
+#include "support/PollUntil.h"
 #include "support/TempPortable.h"
 #include "support/XCloseRequest.h"
 
@@ -30,16 +31,7 @@ namespace {
 
 constexpr int kQuitBoundMs = 2000;
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        if (done())
-            return true;
-        QThread::msleep(50);
-    }
-    return done();
-}
+bool waitFor(const std::function<bool()> &done, int ms) { return pollUntil(done, ms, 50); }
 
 QString run(const QString &program, const QStringList &args)
 {

@@ -4,6 +4,7 @@
 #include "kiosk/KioskKit.h"
 #include "server/ServerProcess.h"
 #include "support/DemoServers.h"
+#include "support/PollUntil.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -70,16 +71,7 @@ protected:
         return servers.logText().count(QStringLiteral(" GET /public/catalogue"));
     }
 
-    bool waitFor(const std::function<bool()> &done, int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            if (done())
-                return true;
-            QThread::msleep(100);
-        }
-        return done();
-    }
+    bool waitFor(const std::function<bool()> &done, int ms) { return pollUntil(done, ms); }
 
     // The program's stderr so far.
     const QString &log()

@@ -37,6 +37,14 @@ public:
         return catalogue.start(args);
     }
 
+    // The catalogue server back on the port it had, after a test stopped it
+    // for an outage; its log goes on in the same file.
+    bool restartCatalogue(int port)
+    {
+        return catalogue.start({"--catalogue", m_dir.filePath(QStringLiteral("catalogue.txt")).toStdString(),
+                                "--log", logPath().toStdString(), "--port", std::to_string(port)});
+    }
+
     QString catalogueAddress() const
     {
         return QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(catalogue.port());
