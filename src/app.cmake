@@ -1,6 +1,6 @@
 # The program: every subsystem folder goes into one library that the
 # executable and the tests link.
-set(CIRROLITH_SUBSYSTEMS core settings catalogue acquisition slideshow panel
+set(CIRROLITH_SUBSYSTEMS state core settings catalogue acquisition slideshow panel
     collections language diagnostics shell)
 set(app_sources)
 foreach(dir ${CIRROLITH_SUBSYSTEMS})

@@ -1,4 +1,4 @@
-#include "core/CommandLine.h"
+#include "state/CommandLine.h"
 #include "core/Folders.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"

@@ -4,7 +4,7 @@
 #include "catalogue/CollectionsPackage.h"
 #include "catalogue/ConnectionMessages.h"
 #include "catalogue/VersionFile.h"
-#include "core/CatalogueAddress.h"
+#include "catalogue/CatalogueAddress.h"
 #include "core/FormPicture.h"
 #include "diagnostics/Diagnostics.h"
 #include "panel/ConnectionFrame.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AppState.h"
+#include "state/AppState.h"
 
 #include <QString>
 #include <QStringList>

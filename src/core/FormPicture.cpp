@@ -1,7 +1,7 @@
 #include "core/FormPicture.h"
 
-#include "core/CatalogueAddress.h"
-#include "core/CommandLine.h"
+#include "catalogue/CatalogueAddress.h"
+#include "state/CommandLine.h"
 #include "core/Folders.h"
 #include "core/KioskInput.h"
 #include "catalogue/Catalogue.h"
@@ -12,6 +12,7 @@
 #include "panel/PanelActions.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/LanguageFrame.h"
+#include "panel/SettingsMirror.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "platform/Log.h"
@@ -58,12 +59,8 @@ constexpr float kVersionLabelWidth = 2400;
 
 FormPicture::FormPicture(StartOptions options, QWidget *parent)
     : QWidget(parent),
+      WindowClocks(this),
       settings(*this),
-      generalClock(QStringLiteral("generalClock"), 500, this),
-      imgClock(QStringLiteral("imgClock"), 500, this),
-      panControl(QStringLiteral("panControl"), 1000, this),
-      utilityTmr(QStringLiteral("utilityTmr"), 300, this),
-      Timer4000(QStringLiteral("Timer4000"), 1000, this),
       m_options(std::move(options))
 {
     // The artwork lives in a static library: without this call the linker
@@ -100,6 +97,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     FormYourTown->hide();
     bar = std::make_unique<ControlBar>(this);
     SSTCfg = new SetupPanel(this);
+    mirrorRunningSettings(*SSTCfg, running);
     SSTCfg->hide();
     Frame_Select_Connection = new ConnectionFrame(*this, this);
     Frame_Select_Connection->hide();
@@ -197,7 +195,7 @@ bool FormPicture::Form_Load()
     GLOBAL_IMAGE_CURRENT_POINTER = 0;
     slideCount = 0;
     ownPictureFile.clear();
-    SSTCfg->SSTCfg_LblinserisciImg->setText(QString());
+    running.setOwnPicture(QString());
     serverMessage.clear();
 
     cntCounterRefresh = 0;                                                     // 17
@@ -315,9 +313,9 @@ void FormPicture::LoadStartupConfiguration()
         return;
 
     // First run: the defaults, written and read back.
-    SSTCfg->SSTCfg_timeDwLoad->setText(QStringLiteral("15"));
-    SSTCfg->SSTCfg_timeRefresh->setText(QStringLiteral("4"));
-    SSTCfg->txtDisplay->setText(QString::fromLatin1(kFullScreen));
+    running.setReloadMinutes(QStringLiteral("15"));
+    running.setSlideSeconds(QStringLiteral("4"));
+    running.setDisplayMode(QString::fromLatin1(kFullScreen));
     ShowDisplayModeName();
     settings.SaveConfig();
     settings.ReadConfig();
@@ -345,7 +343,7 @@ void FormPicture::LockRunButtons()
 void FormPicture::ShowDisplayModeName()
 {
     SSTCfg->txtDisplay->hide();
-    const bool full = SSTCfg->txtDisplay->text() == QLatin1String(kFullScreen);
+    const bool full = running.displayMode() == QLatin1String(kFullScreen);
     if (auto name = displayModeName(Lingua, full))
         SSTCfg->txtDisplay2->setText(*name);
 }
@@ -489,11 +487,6 @@ void FormPicture::placeStatusLabels(double screenW, double screenH)
     genericFont.setPointSizeF(lCountDown->font().pointSizeF());
     lGeneric->setFont(genericFont);
     lblMsgUser->setWidth(static_cast<float>(screenW));
-}
-
-std::array<platform::VbTimer *, 5> FormPicture::timers()
-{
-    return {&generalClock, &imgClock, &panControl, &utilityTmr, &Timer4000};
 }
 
 void FormPicture::releaseTimers()

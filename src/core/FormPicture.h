@@ -1,6 +1,8 @@
 #pragma once
 
-#include "core/AppState.h"
+#include "state/AppState.h"
+#include "state/MainLabels.h"
+#include "state/WindowClocks.h"
 #include "platform/Controls.h"
 #include "platform/VbTimer.h"
 #include "settings/SettingsFiles.h"
@@ -44,7 +46,7 @@ struct StartOptions {
 // The main window. It holds the program's state and the controls of the
 // window design, and wires the subsystems together; the work itself is done
 // by the subsystems it owns.
-class FormPicture : public QWidget, public AppState {
+class FormPicture : public QWidget, public AppState, public WindowClocks, public MainLabels {
     Q_OBJECT
 public:
     explicit FormPicture(StartOptions options, QWidget *parent = nullptr);
@@ -74,17 +76,9 @@ public:
 
     // Controls of the main window.
     SetupPanel *SSTCfg;
-    platform::Label *whoWeAre;
-    platform::Label *lCountDown;
-    platform::Label *lGeneric;
-    platform::Label *lblMsgUser;
-    platform::Label *lVersion;
-    platform::Vb<QLineEdit> *timerflag;
-    platform::Vb<QPushButton> *HelpCaller;
     TownFrame *FormYourTown;                    // the home-town form
     ConnectionFrame *Frame_Select_Connection;
     LanguageFrame *Frame_Select_Language;
-    platform::Vb<QWebEngineView> *webvis;   // the browser control
     std::unique_ptr<ControlBar> bar;   // the control bar along the bottom edge
     std::unique_ptr<Slideshow> slideshow;        // drawing slides, the slideshow clock
     std::unique_ptr<SlideSetBuilder> slides;     // building and loading the slide set
@@ -99,13 +93,6 @@ public:
     std::unique_ptr<Diagnostics> diagnostics;    // the diagnostic windows
     std::unique_ptr<KioskInput> kiosk;           // keys, pointer, screen blanking
 
-    // Window timers, all created disabled.
-    platform::VbTimer generalClock;
-    platform::VbTimer imgClock;
-    platform::VbTimer panControl;
-    platform::VbTimer utilityTmr;
-    platform::VbTimer Timer4000;
-
     QString helpFile;
 
     bool blackBackground() const { return m_blackBackground; }
@@ -117,9 +104,8 @@ public:
     // size it was laid out for.
     void followWindowSize();
 
-    // The five window timers; held (enabled but not counting) from
+    // The five window timers are held (enabled but not counting) from
     // construction until showCoveringScreen has put the window on screen.
-    std::array<platform::VbTimer *, 5> timers();
     void releaseTimers();
 
 protected:

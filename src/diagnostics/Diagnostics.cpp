@@ -112,6 +112,36 @@ void Diagnostics::ShowReplyArrived()
     d.raise();
 }
 
+void Diagnostics::showProxy(const QString &host, const QString &port, const QString &user,
+                            const QString &password)
+{
+    DisplayDebug &d = debugWindow();
+    d.Proxy_Address->setText(host);
+    d.Proxy_Port->setText(port);
+    d.Proxy_Username->setText(user);
+    d.Proxy_Password->setText(password);
+}
+
+void Diagnostics::slideListCleared() { debugWindow().labelLst->setCaption(QString()); }
+
+void Diagnostics::slideListLine(const QString &line)
+{
+    DisplayDebug &d = debugWindow();
+    d.labelLst->appendCaption(line + QStringLiteral("\r\n"));
+    d.raise();
+}
+
+void Diagnostics::slideListDone(int slideIntervalMs)
+{
+    DisplayDebug &d = debugWindow();
+    d.labelLst->setEnabled(false);
+    d.ImgTimerValue->setText(QString::number(slideIntervalMs));
+    d.labelLst->show();
+    d.raise();
+}
+
+void Diagnostics::showSlideAddress(const QString &address) { debugWindow().url_attuale->setCaption(address); }
+
 void Diagnostics::btHelp_Click()
 {
     if (w.debugMode != 1) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/DiagnosticsSink.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -11,10 +13,20 @@ class DisplayDebug2;
 // every run (several parts of the program write into it), shown only in
 // debug mode; the list viewer comes up from the bar's help button in debug
 // mode. Both are created on first access, hidden.
-class Diagnostics {
+class Diagnostics : public DiagnosticsSink {
 public:
     explicit Diagnostics(FormPicture &form);
-    ~Diagnostics();
+    ~Diagnostics() override;
+
+    // What the other subsystems write into the windows.
+    void refreshDump() override { RefreshDebugDump(); }
+    void replyArrived() override { ShowReplyArrived(); }
+    void showProxy(const QString &host, const QString &port, const QString &user,
+                   const QString &password) override;
+    void slideListCleared() override;
+    void slideListLine(const QString &line) override;
+    void slideListDone(int slideIntervalMs) override;
+    void showSlideAddress(const QString &address) override;
 
     DisplayDebug &debugWindow();
     bool debugWindowExists() const { return !m_debug.isNull(); }

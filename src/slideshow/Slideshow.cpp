@@ -4,7 +4,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "catalogue/Catalogue.h"
 #include "anigif/ucAniGIF.h"
-#include "core/CommandLine.h"
+#include "state/CommandLine.h"
 #include "core/FormPicture.h"
 #include "core/RunControl.h"
 #include "diagnostics/DebugWindows.h"

@@ -1,5 +1,5 @@
-#include "core/CatalogueAddress.h"
-#include "core/CommandLine.h"
+#include "catalogue/CatalogueAddress.h"
+#include "state/CommandLine.h"
 #include "core/Folders.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/CatalogueAddress.h"
+#include "catalogue/CatalogueAddress.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "core/CommandLine.h"
+#include "state/CommandLine.h"
 
 SplitWords splitDashWords(const QString &text, int wordCount, int maxDashes)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Picture.h"
+#include "state/RunningSettings.h"
 
 #include <QString>
 
@@ -36,6 +37,9 @@ template <typename T>
 using CatalogueList = std::array<T, kListSize>;
 
 struct AppState {
+    // The settings the panel shows and edits.
+    RunningSettings running;
+
     // Public variables, readable by the other windows and modules.
     QString PortablesPath;
     QString tmpStrUrl;
