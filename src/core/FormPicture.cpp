@@ -6,6 +6,7 @@
 #include "core/KioskInput.h"
 #include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
+#include "language/Language.h"
 #include "collections/Collections.h"
 #include "diagnostics/Diagnostics.h"
 #include "panel/HelpActions.h"
@@ -61,6 +62,9 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     : QWidget(parent),
       WindowClocks(this),
       settings(*this),
+      panelContext{*this, *this, *this, *this, SSTCfg, FormYourTown, Frame_Select_Connection,
+                   Frame_Select_Language, bar, settings, proxyFiles, languageFiles, townFiles,
+                   catalogue, slides, slideshow, diagnostics, collections, help, {}},
       m_options(std::move(options))
 {
     // The artwork lives in a static library: without this call the linker
@@ -93,24 +97,25 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     timerflag->setReadOnly(true);
     HelpCaller = new platform::Vb<QPushButton>(QStringLiteral("HelpCaller"), this);
     HelpCaller->Move(0, 0, 300, 300);
-    FormYourTown = new TownFrame(*this, this);
+    FormYourTown = new TownFrame(panelContext, this);
     FormYourTown->hide();
     bar = std::make_unique<ControlBar>(this);
     SSTCfg = new SetupPanel(this);
     mirrorRunningSettings(*SSTCfg, running);
     SSTCfg->hide();
-    Frame_Select_Connection = new ConnectionFrame(*this, this);
+    panelContext.applyHelpTexts = [this] { ApplyHelpTexts(*this); };
+    Frame_Select_Connection = new ConnectionFrame(panelContext, this);
     Frame_Select_Connection->hide();
-    Frame_Select_Language = new LanguageFrame(*this, this);
+    Frame_Select_Language = new LanguageFrame(panelContext, this);
     Frame_Select_Language->hide();
     catalogue = std::make_unique<Catalogue>(*this);
     proxyFiles = std::make_unique<ProxyFiles>(*this);
     languageFiles = std::make_unique<LanguageFiles>(*this);
     townFiles = std::make_unique<TownFiles>(*this);
     generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
-    panel = std::make_unique<PanelActions>(*this);
+    panel = std::make_unique<PanelActions>(panelContext);
     collections = std::make_unique<Collections>(*this);
-    help = std::make_unique<HelpActions>(*this);
+    help = std::make_unique<HelpActions>(panelContext);
     diagnostics = std::make_unique<Diagnostics>(*this);
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panel/PanelContext.h"
 #include "state/AppState.h"
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
@@ -73,6 +74,8 @@ public:
     static QString productBanner();
 
     SettingsFiles settings;
+    // What the panel's objects work on.
+    PanelContext panelContext;
 
     // Controls of the main window.
     SetupPanel *SSTCfg;

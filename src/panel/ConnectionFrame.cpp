@@ -1,7 +1,7 @@
 #include "panel/ConnectionFrame.h"
 
 #include "catalogue/Catalogue.h"
-#include "core/FormPicture.h"
+#include "panel/PanelContext.h"
 #include "settings/ProxyFiles.h"
 
 #include <QLabel>
@@ -16,10 +16,10 @@ constexpr float kButtonTop = 2940;
 constexpr float kButtonHeight = 435;
 } // namespace
 
-ConnectionFrame::ConnectionFrame(FormPicture &form, QWidget *parent)
+ConnectionFrame::ConnectionFrame(PanelContext &context, QWidget *parent)
     : platform::Vb<QGroupBox>(QStringLiteral("Frame_Select_Connection"), parent,
                               QStringLiteral("Connection")),
-      w(form)
+      w(context)
 {
     setAutoFillBackground(true);
     Move(0, 0, kWidth, kHeight);
@@ -87,14 +87,14 @@ void ConnectionFrame::No_Proxy_Click()
 {
     enableProxyBoxes(false);
     Connection_Selected->show();
-    w.Proxy_Enabled = false;
+    w.state.Proxy_Enabled = false;
 }
 
 void ConnectionFrame::Proxy_Click()
 {
     enableProxyBoxes(true);
     Connection_Selected->show();
-    w.Proxy_Enabled = true;
+    w.state.Proxy_Enabled = true;
 }
 
 void ConnectionFrame::selectOption(bool proxy)
@@ -111,7 +111,7 @@ void ConnectionFrame::selectOption(bool proxy)
 void ConnectionFrame::Connection_Selected_Click()
 {
     hide();
-    w.Wait_Type_Connection = true;
+    w.state.Wait_Type_Connection = true;
 }
 
 void ConnectionFrame::Connection_Click() { w.catalogue->ReconfigureConnection(); }

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-class FormPicture;
+struct PanelContext;
 
 // The connection frame: direct connection or a proxy server with its address,
 // port, user name and password. Shown over the panel while the program waits
@@ -18,7 +18,7 @@ public:
     static constexpr float kWidth = 6855;
     static constexpr float kHeight = 3615;
 
-    ConnectionFrame(FormPicture &form, QWidget *parent);
+    ConnectionFrame(PanelContext &context, QWidget *parent);
 
     platform::Vb<QRadioButton> *No_Proxy;
     platform::Vb<QRadioButton> *Proxy;
@@ -42,5 +42,5 @@ public:
 private:
     void enableProxyBoxes(bool on);
 
-    FormPicture &w;
+    PanelContext &w;
 };

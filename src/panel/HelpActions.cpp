@@ -1,7 +1,7 @@
 #include "panel/HelpActions.h"
 
 #include "catalogue/Catalogue.h"
-#include "core/FormPicture.h"
+#include "panel/PanelContext.h"
 #include "panel/SetupPanel.h"
 #include "platform/Clock.h"
 #include "platform/DialogService.h"
@@ -25,7 +25,7 @@ constexpr int kHelpWindowStyle = 10;
 
 } // namespace
 
-HelpActions::HelpActions(FormPicture &form) : w(form)
+HelpActions::HelpActions(PanelContext &context) : w(context)
 {
     SetupPanel &p = *w.SSTCfg;
     // The captions forward their clicks to these icons.
@@ -46,7 +46,7 @@ QString HelpActions::onlineHelpAddress() const
 
 void HelpActions::OpenOnlineHelp()
 {
-    if (w.ExitToProgram || platform::EventPump::quitRequested())
+    if (w.state.ExitToProgram || platform::EventPump::quitRequested())
         return;
     // The launch waits a moment for the opener with events processed: a
     // click arriving meanwhile, or the second half of a double click, is the
@@ -59,10 +59,10 @@ void HelpActions::OpenOnlineHelp()
     m_lastOpen.start();
     const QString address = onlineHelpAddress();
     const bool opened =
-        ShellExecuteFile(address, kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w);
+        ShellExecuteFile(address, kHelpWindowStyle, QString(), QString(), QStringLiteral("open"), &w.window);
     m_opening = false;
     // Someone asked for help and is in front of the screen: say why nothing opens.
-    if (!opened && !w.ExitToProgram) {
+    if (!opened && !w.state.ExitToProgram) {
         qCWarning(lcRun, "help page not opened: %s", qPrintable(shell::lastError().description));
         DialogService::current().MsgBox(
             QStringLiteral("The help page cannot be opened: no web browser is set up to show it.\r\n%1\r\n\r\n%2")
@@ -86,13 +86,13 @@ void HelpActions::helpEsegui_Click() { OpenOnlineHelp(); }
 QString HelpActions::portableLauncherPath() const
 {
     // Three levels above the portable folder, which start-up made current.
-    return QDir::cleanPath(w.PortablesPath +
+    return QDir::cleanPath(w.state.PortablesPath +
                            QStringLiteral("/../../../TeamViewerPortable/TeamViewerPortable.exe"));
 }
 
 QString HelpActions::remoteHelpProgram() const
 {
-    return w.appPath + (w.Lingua == LinguaItalian ? QStringLiteral("/TeamViewer.exe")
+    return w.state.appPath + (w.state.Lingua == LinguaItalian ? QStringLiteral("/TeamViewer.exe")
                                                   : QStringLiteral("/TeamViewerEng.exe"));
 }
 
@@ -133,10 +133,10 @@ void HelpActions::RunTeamViewer_Click()
 
 void HelpActions::StartRemoteHelp()
 {
-    const bool italian = w.Lingua == LinguaItalian;
+    const bool italian = w.state.Lingua == LinguaItalian;
     const QString program = remoteHelpProgram();
-    DialogService::current().MsgBox(remoteHelpExplanation(w.Lingua), MsgButtons::OK);
-    if (w.ExitToProgram || platform::EventPump::quitRequested())
+    DialogService::current().MsgBox(remoteHelpExplanation(w.state.Lingua), MsgButtons::OK);
+    if (w.state.ExitToProgram || platform::EventPump::quitRequested())
         return;
 
     // The program is not waited for and its process is not kept.
@@ -148,7 +148,7 @@ void HelpActions::StartRemoteHelp()
             MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
-    if (!QProcess::startDetached(program, {}, w.appPath)) {
+    if (!QProcess::startDetached(program, {}, w.state.appPath)) {
         DialogService::current().MsgBox(
             (italian ? QStringLiteral("Impossibile avviare il programma di assistenza remota:\r\n")
                      : QStringLiteral("The remote help program could not be started:\r\n")) + shown,

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class FormPicture;
+struct PanelContext;
 
 // The help icons of the panel, remote assistance and the About message, and
 // the online help page they and the bar's help button open.
@@ -16,7 +16,7 @@ public:
     // request: a double click opens the page once.
     static constexpr int kRepeatMs = 700;
 
-    explicit HelpActions(FormPicture &form);
+    explicit HelpActions(PanelContext &context);
 
     void helpTime_Click();
     void helpImg_Click();
@@ -39,7 +39,7 @@ public:
     static QString aboutText();
 
 private:
-    FormPicture &w;
+    PanelContext &w;
     QObject m_connections;
     bool m_opening = false;
     QElapsedTimer m_lastOpen;

@@ -1,11 +1,11 @@
 #include "panel/LanguageFrame.h"
 
-#include "core/FormPicture.h"
+#include "panel/PanelContext.h"
 
-LanguageFrame::LanguageFrame(FormPicture &form, QWidget *parent)
+LanguageFrame::LanguageFrame(PanelContext &context, QWidget *parent)
     : platform::Vb<QGroupBox>(QStringLiteral("Frame_Select_Language"), parent,
                               QStringLiteral("Select Language")),
-      w(form)
+      w(context)
 {
     setAutoFillBackground(true);
     Move(0, 0, kWidth, kHeight);
@@ -37,9 +37,9 @@ LanguageFrame::LanguageFrame(FormPicture &form, QWidget *parent)
     connect(Spanish_04, &QRadioButton::clicked, this, [this] { Spanish_04_Click(); });
 }
 
-void LanguageFrame::English_01_Click() { w.Lingua = LinguaEnglish; }
-void LanguageFrame::Italian_02_Click() { w.Lingua = LinguaItalian; }
-void LanguageFrame::French_03_Click() { w.Lingua = LinguaFrench; }
-void LanguageFrame::Spanish_04_Click() { w.Lingua = LinguaSpanish; }
+void LanguageFrame::English_01_Click() { w.state.Lingua = LinguaEnglish; }
+void LanguageFrame::Italian_02_Click() { w.state.Lingua = LinguaItalian; }
+void LanguageFrame::French_03_Click() { w.state.Lingua = LinguaFrench; }
+void LanguageFrame::Spanish_04_Click() { w.state.Lingua = LinguaSpanish; }
 
 void LanguageFrame::selectNone() { Default_Language->setChecked(true); }

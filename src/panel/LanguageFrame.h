@@ -5,7 +5,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 
-class FormPicture;
+struct PanelContext;
 
 // The language frame: one option per language. A click only sets Lingua; the
 // routine waiting for the choice picks it up.
@@ -15,7 +15,7 @@ public:
     static constexpr float kWidth = 3015;
     static constexpr float kHeight = 2055;
 
-    LanguageFrame(FormPicture &form, QWidget *parent);
+    LanguageFrame(PanelContext &context, QWidget *parent);
 
     platform::Vb<QRadioButton> *English_01;
     platform::Vb<QRadioButton> *Italian_02;
@@ -31,5 +31,5 @@ public:
     void selectNone();
 
 private:
-    FormPicture &w;
+    PanelContext &w;
 };

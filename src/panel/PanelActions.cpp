@@ -1,9 +1,10 @@
 #include "panel/PanelActions.h"
 
+#include "acquisition/SlideSetBuilder.h"
 #include "anigif/ucAniGIF.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueProtocol.h"
-#include "core/FormPicture.h"
+#include "panel/PanelContext.h"
 #include "diagnostics/Diagnostics.h"
 #include "language/Language.h"
 #include "panel/SetupPanel.h"
@@ -11,6 +12,7 @@
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "settings/LanguageFiles.h"
+#include "settings/SettingsFiles.h"
 #include "settings/TownFiles.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/Slideshow.h"
@@ -22,7 +24,7 @@ using platform::DialogService;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-PanelActions::PanelActions(FormPicture &form) : w(form)
+PanelActions::PanelActions(PanelContext &context) : w(context)
 {
     SetupPanel &p = *w.SSTCfg;
     auto on = [this](auto *sender, auto signal, auto handler) {
@@ -56,11 +58,11 @@ void PanelActions::btSetup_Click()
     w.SSTCfg->ShowCollectionControls();                                        // 3
     w.catalogue->CheckVersion();
     w.catalogue->DownloadCollections();
-    ApplyHelpTexts(w);                                                         // 4
-    if (w.clockStatus == 0) {                                                  // 5
-        w.whoWeAre->setEnabled(false);
+    w.applyHelpTexts();                                                         // 4
+    if (w.state.clockStatus == 0) {                                                  // 5
+        w.labels.whoWeAre->setEnabled(false);
         w.bar->btSetup->setEnabled(false);
-        w.flagCmdButton = CmdOpenPanel;
+        w.state.flagCmdButton = CmdOpenPanel;
     }
 }
 
@@ -74,18 +76,18 @@ void PanelActions::SSTCfg_Click()
     // confirmation of the same selection loads nothing again (an animation
     // cleared here would be shown as a still). A build that loads a slot
     // sets its kind afresh.
-    const bool changed = w.settingsChanged == 1;
+    const bool changed = w.state.settingsChanged == 1;
     p.SSTCfg_salvaConfig->setEnabled(changed);
     p.SSTCfg_salvaConfig2->setEnabled(changed);
 }
 
 void PanelActions::SSTCfg_timeDwLoad_KeyPress(int)
 {
-    w.settingsChanged = 1;
+    w.state.settingsChanged = 1;
     w.SSTCfg->SSTCfg_timeDwLoad->setFocus();
 }
 
-void PanelActions::SSTCfg_timeRefresh_KeyPress(int) { w.settingsChanged = 1; }
+void PanelActions::SSTCfg_timeRefresh_KeyPress(int) { w.state.settingsChanged = 1; }
 
 void PanelActions::SSTCfg_salvaConfig_Click()
 {
@@ -102,23 +104,23 @@ void PanelActions::SSTCfg_cmdConferma_Click()
     p.SSTCfg_ExitProgram_BW->show();
     p.SSTCfg_ExitProgram_BW->setEnabled(true);
     p.hide();                                                                  // 3
-    w.lVersion->hide();
+    w.labels.lVersion->hide();
     platform::EventPump::Sleep(200);
     w.settings.saveAll();                                                      // 4
-    w.webLoading = 1;                                                          // 5
-    w.utilityTmr.setEnabled(true);
-    w.lCountDown->setText(QString());                                          // 6
-    w.lCountDown->show();
-    w.lCountDown->raise();
+    w.state.webLoading = 1;                                                          // 5
+    w.clocks.utilityTmr.setEnabled(true);
+    w.labels.lCountDown->setText(QString());                                          // 6
+    w.labels.lCountDown->show();
+    w.labels.lCountDown->raise();
     bar.btSetup->hide();
     bar.btWait->show();
     bar.btHelp->setVisible(bar.btSetup->Visible());
-    w.ranVal = Slideshow::RandomRefreshMinute();                               // 7
+    w.state.ranVal = Slideshow::RandomRefreshMinute();                               // 7
 
     const bool answered = w.catalogue->RequestUntilAnswered(                   // 8
-        w.catalogueAddress + catalogue::serverMessageQuery(catalogue::ClientValues::of(w)),
+        w.state.catalogueAddress + catalogue::serverMessageQuery(catalogue::ClientValues::of(w.state)),
         catalogue::KindServerMessage);
-    if (!answered && (platform::EventPump::quitRequested() || w.ExitToProgram)) {
+    if (!answered && (platform::EventPump::quitRequested() || w.state.ExitToProgram)) {
         // The program is closing: the missing reply is no refusal, and the
         // settings just saved stay.
         return;
@@ -128,36 +130,34 @@ void PanelActions::SSTCfg_cmdConferma_Click()
         w.settings.DeleteConfigFiles();
         DialogService::current().MsgBox(QStringLiteral("U ERR"), MsgButtons::OK, MsgIcon::Critical,
                                         QStringLiteral("Error!"));
-        w.flagCmdButton = CmdSaveAndClose;
-    } else if (p.Tabella_Mappe_Selezionate->count() == 0) {
+        w.state.flagCmdButton = CmdSaveAndClose;
+    } else if (w.state.running.rowCount() == 0) {
         // No catalogue reached the panel (the server was away while it was
         // open): the stored selection, kept as it was, is shown again.
-        w.webLoading = 0;
-        w.catalogueLoaded = 0;
-        w.fullCatalogueWanted = 0;
-        w.flagCmdButton = CmdRun;
-    } else if (w.BuildSlideSet(0)) {                                           // 10
-        w.webLoading = 0;
-        w.flagCmdButton = CmdRun;
+        w.state.webLoading = 0;
+        w.state.catalogueLoaded = 0;
+        w.state.fullCatalogueWanted = 0;
+        w.state.flagCmdButton = CmdRun;
+    } else if (w.slides->BuildSlideSet(0)) {                                           // 10
+        w.state.webLoading = 0;
+        w.state.flagCmdButton = CmdRun;
     } else {
-        w.lCountDown->hide();
+        w.labels.lCountDown->hide();
         bar.btWait->hide();
         bar.btSetup->show();
         bar.btHelp->setVisible(bar.btSetup->Visible());
-        w.webLoading = 0;
+        w.state.webLoading = 0;
     }
     w.diagnostics->RefreshDebugDump();                                         // 11
 }
 
-void PanelActions::Tabella_Mappe_Selezionate_MouseDown() { w.settingsChanged = 1; }
+void PanelActions::Tabella_Mappe_Selezionate_MouseDown() { w.state.settingsChanged = 1; }
 
 void PanelActions::Image1_Click()
 {
-    QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setSelected(false);
+    w.state.running.clearSelection();
     const QString text =
-        w.Lingua == LinguaItalian
+        w.state.Lingua == LinguaItalian
             ? QStringLiteral("Lista cancellata - prego selezionare minimo 2 immagini o caricare una collection")
             : QStringLiteral("List cleaned - please select min. 2 pictures or load collection");
     DialogService::current().MsgBox(text, MsgButtons::OK);
@@ -167,7 +167,7 @@ void PanelActions::ShowOwnPictureHint(const QString &folder)
 {
     const QString shown = QDir::toNativeSeparators(folder);
     const QString text =
-        w.Lingua == LinguaItalian
+        w.state.Lingua == LinguaItalian
             ? QStringLiteral("Puoi aggiungere fino a 9 altre immagini personali .jpg\r\nCopiale nella cartella ") + shown
             : QStringLiteral("You can add up 9 .jpg own pictures.\r\nPut files in folder ") + shown;
     DialogService::current().MsgBox(text, MsgButtons::OK);
@@ -175,7 +175,7 @@ void PanelActions::ShowOwnPictureHint(const QString &folder)
 
 void PanelActions::SSTCfg_FileUser_Click()
 {
-    ShowOwnPictureHint(w.Cirrolith_Slide_Dir);
+    ShowOwnPictureHint(w.state.Cirrolith_Slide_Dir);
     platform::OpenFileRequest request;
     request.folder = QDir::currentPath();
     const QString chosen = DialogService::current().ShowOpenFile(request);
@@ -183,14 +183,14 @@ void PanelActions::SSTCfg_FileUser_Click()
     // and used stays the same.
     if (chosen.isEmpty())
         return;
-    w.ownPictureFile = chosen;
-    w.SSTCfg->SSTCfg_LblinserisciImg->setText(chosen);
-    w.settingsChanged = 1;
+    w.state.ownPictureFile = chosen;
+    w.state.running.setOwnPicture(chosen);
+    w.state.settingsChanged = 1;
 }
 
 void PanelActions::SSTCfg_resetUserImg_Click()
 {
-    w.settingsChanged = 1;
-    w.SSTCfg->SSTCfg_LblinserisciImg->setText(QString());
-    w.ownPictureFile.clear();
+    w.state.settingsChanged = 1;
+    w.state.running.setOwnPicture(QString());
+    w.state.ownPictureFile.clear();
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class FormPicture;
+struct PanelContext;
 
 // What the clicks on the configuration panel do to the program: the setup
 // request, every click on the panel, the timer fields' typing, saving, the
@@ -11,7 +11,7 @@ class FormPicture;
 // the own picture.
 class PanelActions {
 public:
-    explicit PanelActions(FormPicture &form);
+    explicit PanelActions(PanelContext &context);
 
     void btSetup_Click();
     void SSTCfg_Click();
@@ -30,6 +30,6 @@ public:
     void ShowOwnPictureHint(const QString &folder);
 
 private:
-    FormPicture &w;
+    PanelContext &w;
     QObject m_connections;   // ends the handlers' connections with this object
 };

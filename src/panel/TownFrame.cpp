@@ -1,6 +1,6 @@
 #include "panel/TownFrame.h"
 
-#include "core/FormPicture.h"
+#include "panel/PanelContext.h"
 #include "panel/SetupPanel.h"
 #include "platform/EventPump.h"
 #include "platform/Screen.h"
@@ -26,8 +26,8 @@ const char *const kValueHints[14] = {
 const char *const TownFrame::kCaption =
     "Town - Place - State - Country   File Cirrolith4_Work\\Cirrolith4_MyTown.dat";
 
-TownFrame::TownFrame(FormPicture &form, QWidget *parent)
-    : platform::Vb<QFrame>(QStringLiteral("FormYourTown"), parent), w(form)
+TownFrame::TownFrame(PanelContext &context, QWidget *parent)
+    : platform::Vb<QFrame>(QStringLiteral("FormYourTown"), parent), w(context)
 {
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
@@ -85,15 +85,15 @@ void TownFrame::setFahrenheit(bool on)
 
 void TownFrame::ShowMyTownForm()
 {
-    w.townFormOpen = true;
+    w.state.townFormOpen = true;
     Move(static_cast<float>(platform::Screen::widthTwips() / 2 - Width() / 2),
          static_cast<float>(platform::Screen::heightTwips() / 2 - Height() / 2));
     show();
     raise();
     Caption->setText(QString::fromLatin1(kCaption));
     w.townFiles->ReadMyTown();
-    while (w.townFormOpen) {
-        if (platform::EventPump::quitRequested() || w.ExitToProgram)
+    while (w.state.townFormOpen) {
+        if (platform::EventPump::quitRequested() || w.state.ExitToProgram)
             break;
         platform::EventPump::DoEvents();
         platform::EventPump::Sleep(200);
@@ -103,7 +103,7 @@ void TownFrame::ShowMyTownForm()
 void TownFrame::OkYourTown_Click()
 {
     hide();
-    w.townFormOpen = false;
+    w.state.townFormOpen = false;
     w.townFiles->WriteMyTown();
 }
 

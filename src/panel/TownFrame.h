@@ -9,7 +9,7 @@
 
 #include <array>
 
-class FormPicture;
+struct PanelContext;
 
 // The home-town form: fourteen values for the "<p01>".."<p14>" placeholders of
 // picture addresses and the temperature unit. It stays up, and whoever opened
@@ -21,7 +21,7 @@ public:
     static constexpr float kHeight = 5000;
     static const char *const kCaption;
 
-    TownFrame(FormPicture &form, QWidget *parent);
+    TownFrame(PanelContext &context, QWidget *parent);
 
     platform::Label *Caption;
     std::array<platform::Vb<QLineEdit> *, 14> PARAM;
@@ -37,5 +37,5 @@ public:
     void setFahrenheit(bool on);
 
 private:
-    FormPicture &w;
+    PanelContext &w;
 };
