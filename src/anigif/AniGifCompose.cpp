@@ -20,6 +20,10 @@ int roundPx(double v) { return int(platform::units::roundHalfEven(v)); }
 
 void AniGifCore::frameToArgb(int f, QImage &img) const {
     const FrameInfo &fi = frame(f);
+    if (!inStrip(fi)) {
+        img = QImage();
+        return;
+    }
     if (img.width() != fi.width || img.height() != fi.height ||
         img.format() != QImage::Format_ARGB32_Premultiplied)
         img = QImage(fi.width, fi.height, QImage::Format_ARGB32_Premultiplied);
@@ -159,7 +163,7 @@ void AniGifCore::mirror(int first, int last, int d, bool canvasToo) {
     uchar *base = m_strip.bits();
     for (int f = std::max(first, 1); f <= last; ++f) {
         FrameInfo &fi = frame(f);
-        if (fi.stripColumn + fi.width > m_strip.width() || fi.height > m_strip.height()) continue;
+        if (!inStrip(fi)) continue;
         if (d & 1) {
             fi.left = m_stream.width - (fi.left + fi.width);
             for (int y = 0; y < fi.height; ++y) {

@@ -107,7 +107,7 @@ const ColorRow &AniGifCore::rowOf(int f) const {
 QByteArray AniGifCore::exportFrameGif(int f) const {
     if (f < 1 || f > frameCount() || !loaded()) return {};
     const FrameInfo &fi = frame(f);
-    if (fi.stripColumn + fi.width > m_strip.width() || fi.height > m_strip.height()) return {};
+    if (!inStrip(fi)) return {};
     std::vector<std::uint8_t> out;
     out.reserve(std::size_t(fi.width) * fi.height + 800);
     for (char c : {'G', 'I', 'F', '8', '9', 'a'}) out.push_back(std::uint8_t(c));

@@ -39,7 +39,7 @@ void AniGifCore::decodeFrame(const std::uint8_t *data, std::size_t size, int f, 
     const FrameInfo &fi = frame(f);
     const BlockEntry &be = m_stream.blockTable[f - 1];
     if (fi.width <= 0 || fi.height <= 0) return;
-    if (fi.stripColumn + fi.width > m_strip.width() || fi.height > m_strip.height()) return;
+    if (!inStrip(fi)) return;
     if (std::size_t(be.start) >= size) return;
     const std::uint8_t *p = data + be.start;
     const std::size_t avail = std::min<std::size_t>(std::size_t(be.length), size - be.start);
