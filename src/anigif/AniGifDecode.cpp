@@ -43,7 +43,10 @@ void AniGifCore::decodeFrame(const std::uint8_t *data, std::size_t size, int f, 
     if (std::size_t(be.start) >= size) return;
     const std::uint8_t *p = data + be.start;
     const std::size_t avail = std::min<std::size_t>(std::size_t(be.length), size - be.start);
+    // The image block: separator, position and size (the parse has them), the packed
+    // byte, the local colour table, the LZW minimum code size, the data sub-blocks.
     if (avail < 11) return;
+    // Bit 7 local table present, bit 6 interlaced, bits 0..2 the table's size exponent less one.
     const std::uint8_t packed = p[9];
     std::size_t at = 10;
     if (packed & 0x80) at += 3u * (2u << (packed & 7));
