@@ -91,6 +91,11 @@ private:
     void composeAfter(int f);
     void frameToArgb(int f, QImage &img) const;
     const ColorRow &rowOf(int f) const;
+    // Whether the frame's columns and rows lie inside the strip: a strip laid out for
+    // frame 1 alone does not hold the others.
+    bool inStrip(const FrameInfo &fi) const {
+        return fi.stripColumn + fi.width <= m_strip.width() && fi.height <= m_strip.height();
+    }
 
     GifStream m_stream;
     QImage m_strip;            // Format_Indexed8, frames side by side in the top rows

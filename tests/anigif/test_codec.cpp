@@ -3,6 +3,8 @@
 
 #include <random>
 
+#include <QPainter>
+
 #include "AniGifCore.h"
 #include "GifLzw.h"
 #include "GifStream.h"
@@ -277,6 +279,38 @@ TEST(AnigifExport, TransparentFrameAndDecodesBackToSamePixels) {
             ASSERT_EQ(gifkit::diff(ref.frames[0], core.frameImage(f)), "") << t << " frame " << f;
         }
     }
+}
+
+// A design-mode strip holds frame 1 only: a larger frame 2 has no pixels there to read,
+// and asking for it gives nothing rather than what lies past the strip.
+TEST(AnigifExport, FrameOutsideTheStripGivesNothing) {
+    Animation a = simple(2, 4, 2);
+    a.screenWidth = 30;
+    a.screenHeight = 20;
+    a.frames[1].width = 30;
+    a.frames[1].height = 20;
+    a.frames[1].pixels.assign(30 * 20, 3);
+    const QByteArray in = gifkit::encode(a);
+    AniGifCore core;
+    ASSERT_EQ(core.parse(in), 2);
+    ASSERT_TRUE(core.allocate(false));
+    core.decodeFrames(in, 1, 2);
+    ASSERT_EQ(core.strip().size(), QSize(4, 2));
+    EXPECT_FALSE(core.frameImage(1).isNull());
+    EXPECT_TRUE(core.exportFrameGif(2).isEmpty());
+    EXPECT_TRUE(core.frameImage(2).isNull());
+
+    QImage surface(30, 20, QImage::Format_ARGB32_Premultiplied);
+    surface.fill(Qt::white);
+    QPainter p(&surface);
+    RenderParams rp;
+    rp.clientWidth = surface.width();
+    rp.clientHeight = surface.height();
+    core.renderFrame(2, p, rp);
+    p.end();
+    QImage white(surface.size(), surface.format());
+    white.fill(Qt::white);
+    EXPECT_EQ(gifkit::diff(surface, white), "");
 }
 
 TEST(AnigifCompare, GiflibAndGifsicleStreamsMatchReference) {
