@@ -5,24 +5,19 @@
 #include "catalogue/ConnectionMessages.h"
 #include "catalogue/VersionFile.h"
 #include "catalogue/CatalogueAddress.h"
-#include "core/FormPicture.h"
-#include "diagnostics/Diagnostics.h"
-#include "panel/ConnectionFrame.h"
-#include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
 #include "platform/TextFile.h"
+#include "state/AppState.h"
+#include "state/DiagnosticsSink.h"
+#include "state/WindowClocks.h"
 #include "platform/Transfer.h"
 #include "settings/LanguageFiles.h"
 #include "settings/PictureListFile.h"
+#include "settings/SettingsFiles.h"
 #include "settings/ProxyFiles.h"
 #include "settings/TownFiles.h"
-#include "slideshow/ControlBar.h"
-#include "slideshow/Slideshow.h"
-#include "acquisition/SlideSetBuilder.h"
-
-#include "platform/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +39,17 @@ void logProbeFailure(const QString &root)
 
 } // namespace
 
-Catalogue::Catalogue(FormPicture &form) : w(form) {}
+Catalogue::Catalogue(AppState &state, WindowClocks &clocks, SettingsFiles &settings)
+    : w(state), m_clocks(clocks), m_settings(settings)
+{
+}
+
+void Catalogue::useSettingsFiles(LanguageFiles &language, ProxyFiles &proxy, TownFiles &town)
+{
+    m_languageFiles = &language;
+    m_proxyFiles = &proxy;
+    m_townFiles = &town;
+}
 
 Catalogue::~Catalogue() = default;
 
@@ -97,7 +102,7 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
         EventPump::DoEvents();
     }
     if (w.debugMode == 1)
-        w.diagnostics->ShowReplyArrived();
+        m_diagnostics->replyArrived();
     // A request started while this one waited took its place: the reply
     // stored is not this request's.
     if (m_replyTicket != ticket || m_replyFailed) {
@@ -119,13 +124,13 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
 void Catalogue::SyncCatalogue(int mode)
 {
     w.catalogueStatus = QStringLiteral("1");
-    w.bar->btLogo->setPixmap(w.bar->btLogoPORTABLE->pixmap());
+    m_hooks.showPortableLogo();
     if (w.catalogueLoaded != 0)
         return;
 
-    const QString listPath = w.settings.pictureListPath();
-    if (!QFile::exists(listPath) || !QFile::exists(w.settings.configPath()))
-        w.settings.DeleteConfigFiles();
+    const QString listPath = m_settings.pictureListPath();
+    if (!QFile::exists(listPath) || !QFile::exists(m_settings.configPath()))
+        m_settings.DeleteConfigFiles();
     if (!QFile::exists(listPath)) {
         w.catalogueStatus = QStringLiteral("0");
         return;
@@ -134,10 +139,10 @@ void Catalogue::SyncCatalogue(int mode)
     const auto bytes = tf::readAll(listPath);
     const std::vector<PictureListEntry> entries =
         bytes ? parsePictureList(*bytes) : std::vector<PictureListEntry>{};
-    w.settings.RecordSelection(true);
+    m_settings.RecordSelection(true);
     QStringList ids;
     for (const PictureListEntry &entry : entries) {
-        w.settings.RecordSelection(false, entry.position + 1);
+        m_settings.RecordSelection(false, entry.position + 1);
         ids << entry.id;
     }
     if (entries.empty()) {
@@ -151,7 +156,7 @@ void Catalogue::SyncCatalogue(int mode)
     const catalogue::ClientValues values = catalogue::ClientValues::of(w);
     const QString &base = w.catalogueAddress;
     RequestCatalogue(base + catalogue::serverMessageQuery(values), catalogue::KindServerMessage);
-    if (!w.settings.ReadConfig())
+    if (!m_settings.ReadConfig())
         return;
 
     if (w.fullCatalogueWanted == 1) {
@@ -167,7 +172,7 @@ void Catalogue::SyncCatalogue(int mode)
             RequestCatalogue(base + catalogue::idsQuery(values), catalogue::KindIds) &&
             RequestCatalogue(base + catalogue::descriptionsQuery(values), catalogue::KindDescriptions);
         if (arrived) {
-            w.settings.ReadPictureList();
+            m_settings.ReadPictureList();
         } else {
             w.listURL = urls;
             w.listURLnameOnly = names;
@@ -182,7 +187,7 @@ void Catalogue::SyncCatalogue(int mode)
             qCWarning(lcCatalogue) << "the selected addresses did not arrive; the slide set is kept";
             return;
         }
-        w.slides->BuildSlideSet(2);
+        m_hooks.buildSlideSet(2);
     }
     RequestCatalogue(base + catalogue::creditLinesQuery(values), catalogue::KindCreditLines);
 
@@ -194,7 +199,7 @@ void Catalogue::SyncCatalogue(int mode)
 void Catalogue::generalClock_Timer()
 {
     connectionTick();
-    w.diagnostics->RefreshDebugDump();
+    m_diagnostics->refreshDump();
 }
 
 void Catalogue::connectionTick()
@@ -204,14 +209,14 @@ void Catalogue::connectionTick()
         return;
 
     if (w.probeState == 0) {
-        w.generalClock.setEnabled(false);
-        w.slideshow->ShowSlide(w.slides->logoPicture());
+        m_clocks.generalClock.setEnabled(false);
+        m_hooks.showLogoSlide();
         // A quit during one of the first-run questions answers none of the
         // later ones.
-        w.languageFiles->LoadLanguage();
+        m_languageFiles->LoadLanguage();
         if (giveUpWaiting())
             return;
-        w.proxyFiles->LoadProxySettings();
+        m_proxyFiles->LoadProxySettings();
         if (giveUpWaiting())
             return;
         // The web site is asked once the connection is set up, so a
@@ -220,21 +225,21 @@ void Catalogue::connectionTick()
             m_versionChecked = true;
             CheckVersionInBackground();
         }
-        w.townFiles->LoadMyTown();
+        m_townFiles->LoadMyTown();
         if (giveUpWaiting())
             return;
         w.probeState = 1;
         startRequest(w.catalogueAddress +
                      catalogue::probeQuery(catalogue::ClientValues::of(w)));
-        w.generalClock.setEnabled(true);
+        m_clocks.generalClock.setEnabled(true);
     }
     if (w.replyReady == 1)
         w.probeState = 2;
 
     if (w.probeState == 1) {
         if (auto text = waitingMessage(w.Lingua))
-            w.lCountDown->setText(*text + QString::number(w.probeCountdown));
-        w.lCountDown->raise();
+            m_hooks.setStatusText(*text + QString::number(w.probeCountdown));
+        m_hooks.statusToFront();
         const std::int16_t was = w.probeCountdown--;
         if (was == 1) {
             // No tick of this clock runs while the user is asked: the
@@ -244,22 +249,22 @@ void Catalogue::connectionTick()
             if (giveUpWaiting())
                 return;
         }
-        w.lCountDown->show();
-        w.lCountDown->raise();
+        m_hooks.showStatus();
+        m_hooks.statusToFront();
         showWaitingBar();
         return;
     }
     if (w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
         qCInfo(lcCatalogue, "the catalogue server answered the probe (%s)", qPrintable(webRoot()));
-        w.lCountDown->hide();
+        m_hooks.hideStatus();
         showReadyBar();
-        w.utilityTmr.setEnabled(true);
+        m_clocks.utilityTmr.setEnabled(true);
     } else {
         // A captive portal or a wrong address: start over on the next tick.
         logProbeFailure(webRoot());
         if (auto text = retryMessage(w.Lingua))
-            w.lCountDown->setText(*text);
-        w.lCountDown->raise();
+            m_hooks.setStatusText(*text);
+        m_hooks.statusToFront();
         w.probeState = 0;
     }
 }
@@ -282,15 +287,15 @@ bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
         return result;
     };
     if (auto text = retryMessage(w.Lingua))
-        w.lCountDown->setText(*text);
-    w.lCountDown->show();
-    w.lCountDown->raise();
+        m_hooks.setStatusText(*text);
+    m_hooks.showStatus();
+    m_hooks.statusToFront();
     for (;;) {
         for (int count = 10; count > 0; --count) {
             if (giveUpWaiting())
                 return answered(false);
             if (auto text = waitingMessage(w.Lingua); text && count < 10)
-                w.lCountDown->setText(*text + QString::number(count));
+                m_hooks.setStatusText(*text + QString::number(count));
             EventPump::Sleep(500);
         }
         if (RequestCatalogue(address, kind)) {
@@ -302,64 +307,36 @@ bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
     }
 }
 
-void Catalogue::showWaitingBar()
-{
-    ControlBar &bar = *w.bar;
-    bar.btSetup->hide();
-    bar.btWait->show();
-    bar.btHelp->hide();
-    bar.btTermina->show();
-    bar.BtCleanup->show();
-    bar.BtAnimation->show();
-}
+void Catalogue::showWaitingBar() { m_hooks.showWaitingBar(); }
 
-void Catalogue::showReadyBar()
-{
-    ControlBar &bar = *w.bar;
-    bar.btSetup->show();
-    bar.btWait->hide();
-    bar.btHelp->show();
-    bar.btTermina->hide();
-    bar.BtCleanup->hide();
-}
+void Catalogue::showReadyBar() { m_hooks.showReadyBar(); }
 
 bool Catalogue::connActive() const { return platform::Transfer::shared().connected(); }
 
-void Catalogue::ShowConnectionState()
-{
-    ControlBar &bar = *w.bar;
-    bar.connectStatus->setPixmap(connActive() ? bar.ImageConnesso->pixmap()
-                                              : bar.ImageDisconnesso->pixmap());
-    bar.connectStatus->raise();
-}
+void Catalogue::ShowConnectionState() { m_hooks.showConnectionState(connActive()); }
 
 bool Catalogue::AskConnectionType()
 {
-    ConnectionFrame &frame = *w.Frame_Select_Connection;
-    frame.Move(w.SSTCfg->Left() - 20, w.SSTCfg->Top() + 800);
-    frame.show();
-    frame.raise();
+    m_hooks.showConnectionQuestion();
     w.Wait_Type_Connection = false;
     EventPump::Sleep(200);
     while (!w.Wait_Type_Connection) {
         if (giveUpWaiting())
             break;
-        frame.raise();
-        frame.show();
-        w.lCountDown->raise();
+        m_hooks.keepConnectionQuestionUp();
         EventPump::Sleep(200);
         EventPump::DoEvents();
     }
-    frame.hide();
+    m_hooks.hideConnectionQuestion();
     return w.Wait_Type_Connection;
 }
 
 void Catalogue::ReconfigureConnection()
 {
-    w.proxyFiles->ReadProxyFile();
+    m_proxyFiles->ReadProxyFile();
     // Closing the program is no answer: nothing is applied or saved.
     if (AskConnectionType())
-        w.proxyFiles->ApplyProxySettings();
+        m_proxyFiles->ApplyProxySettings();
 }
 
 QString Catalogue::webRoot() const
@@ -396,7 +373,7 @@ void Catalogue::takeVersionFile(const QString &versionFile)
     if (fields.value(0) == QLatin1String(kProgramVersion)) {
         w.Aggiornare = QStringLiteral(" ");
         w.AggiornareAvvisato = false;
-        w.whoWeAre->setBackColor(platform::vbRGB(64, 64, 64));
+        m_hooks.markProgramCurrent();
     }
     // A file without the collections edition says nothing about collections.
     if (fields.size() < 2)

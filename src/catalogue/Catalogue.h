@@ -3,9 +3,46 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-class FormPicture;
+struct AppState;
+struct WindowClocks;
+class DiagnosticsSink;
+class LanguageFiles;
+class ProxyFiles;
+class SettingsFiles;
+class TownFiles;
+
+// What the catalogue asks of the window and the subsystems above it. Each is
+// called where the catalogue needs it, at once.
+struct CatalogueHooks {
+    // The status line: its text, shown, hidden, put in front of the slide.
+    std::function<void(const QString &)> setStatusText;
+    std::function<void()> showStatus;
+    std::function<void()> hideStatus;
+    std::function<void()> statusToFront;
+    // The bar while the server is awaited (wait, quit and reset only), and
+    // when it has answered.
+    std::function<void()> showWaitingBar;
+    std::function<void()> showReadyBar;
+    // The bar's logo as the portable edition shows it, after a synchronisation.
+    std::function<void()> showPortableLogo;
+    // The connection sign: connected or not.
+    std::function<void(bool)> showConnectionState;
+    // The program's own logo as the slide, while the server is awaited.
+    std::function<void()> showLogoSlide;
+    // Builds the slide set from the catalogue just received (mode as the
+    // slide-set builder takes it).
+    std::function<bool(int)> buildSlideSet;
+    // The credit line's colour when the program is the current version.
+    std::function<void()> markProgramCurrent;
+    // The connection question: shown over the panel, kept in front while it
+    // waits, hidden once answered.
+    std::function<void()> showConnectionQuestion;
+    std::function<void()> keepConnectionQuestionUp;
+    std::function<void()> hideConnectionQuestion;
+};
 
 // The exchange with the catalogue server: requests and their replies, the
 // connection clock that waits for the server at start-up, the synchronisation
@@ -17,8 +54,13 @@ public:
     // the wait looks (nominal ms).
     static constexpr int kReplyPollMs = 200;
 
-    explicit Catalogue(FormPicture &form);
+    Catalogue(AppState &state, WindowClocks &clocks, SettingsFiles &settings);
     ~Catalogue();
+
+    // Set once, when every subsystem exists.
+    void setHooks(CatalogueHooks hooks) { m_hooks = std::move(hooks); }
+    void useSettingsFiles(LanguageFiles &language, ProxyFiles &proxy, TownFiles &town);
+    void useDiagnostics(DiagnosticsSink &diagnostics) { m_diagnostics = &diagnostics; }
 
     // Sends one request and waits for its reply, then stores the items by
     // kind. False when the reply holds an "ERR" item, or when the program is
@@ -62,7 +104,14 @@ private:
     void takeVersionFile(const QString &versionFile);
     void showReadyBar();
 
-    FormPicture &w;
+    AppState &w;
+    WindowClocks &m_clocks;
+    SettingsFiles &m_settings;
+    LanguageFiles *m_languageFiles = nullptr;
+    ProxyFiles *m_proxyFiles = nullptr;
+    TownFiles *m_townFiles = nullptr;
+    DiagnosticsSink *m_diagnostics = nullptr;
+    CatalogueHooks m_hooks;
     // Numbers each request; a reply carries its request's number so a wait
     // never takes another request's reply for its own.
     std::uint64_t m_ticket = 0;

@@ -108,7 +108,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     Frame_Select_Connection->hide();
     Frame_Select_Language = new LanguageFrame(panelContext, this);
     Frame_Select_Language->hide();
-    catalogue = std::make_unique<Catalogue>(*this);
+    catalogue = std::make_unique<Catalogue>(*this, *this, settings);
     proxyFiles = std::make_unique<ProxyFiles>(*this);
     languageFiles = std::make_unique<LanguageFiles>(*this);
     townFiles = std::make_unique<TownFiles>(*this);
@@ -128,6 +128,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     slides = std::make_unique<SlideSetBuilder>(*this);
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
+
+    wireCatalogue();
 }
 
 FormPicture::~FormPicture() = default;

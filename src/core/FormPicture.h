@@ -111,6 +111,9 @@ public:
     // construction until showCoveringScreen has put the window on screen.
     void releaseTimers();
 
+    // Connects each subsystem to the parts above it, once every part exists.
+    void wireCatalogue();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
