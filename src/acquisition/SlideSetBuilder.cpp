@@ -3,6 +3,7 @@
 #include "acquisition/PictureFiles.h"
 #include "acquisition/PictureLoader.h"
 #include "acquisition/SlideSetPlan.h"
+#include "acquisition/SlideTime.h"
 #include "anigif/ucAniGIF.h"
 #include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
@@ -13,7 +14,6 @@
 #include "platform/EventPump.h"
 #include "platform/Log.h"
 #include "platform/Transfer.h"
-#include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/Slideshow.h"
@@ -268,8 +268,8 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
         }
 
         // 5: computed wide and clamped, so long slide times cannot overflow.
-        const double seconds = std::round(slideshow::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text()));
-        w.imgClockInterval = slideshow::slideIntervalMs(seconds);
+        const double seconds = std::round(acquisition::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text()));
+        w.imgClockInterval = acquisition::slideIntervalMs(seconds);
         w.imgClock.setInterval(w.imgClockInterval);
         if (debug) {
             debug->labelLst->setEnabled(false);

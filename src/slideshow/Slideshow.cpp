@@ -2,6 +2,7 @@
 
 #include "acquisition/PictureFiles.h"
 #include "acquisition/SlideSetBuilder.h"
+#include "acquisition/SlideTime.h"
 #include "catalogue/Catalogue.h"
 #include "anigif/ucAniGIF.h"
 #include "state/CommandLine.h"
@@ -417,7 +418,7 @@ void Slideshow::imgClock_Timer(TickBy by)
     }
     w.bar->BtAnimation->hide();
 
-    const double S = slideshow::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text());
+    const double S = acquisition::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text());
     if (by == TickBy::Clock)
         w.cntCounterRefresh = slideshow::advanceCounter(w.cntCounterRefresh, S);  // 4
     if (slideshow::refreshDue(w.cntCounterRefresh, w.ranVal, w.catalogueLoaded)) {
