@@ -120,9 +120,10 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     }
 
     slideshow = std::make_unique<Slideshow>(*this);
-    slides = std::make_unique<SlideSetBuilder>(*this);
+    slides = std::make_unique<SlideSetBuilder>(*this, *this, *catalogue, *diagnostics);
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
+    wireShow();
 }
 
 FormPicture::~FormPicture() = default;

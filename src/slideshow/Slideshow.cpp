@@ -18,6 +18,7 @@
 #include "settings/ConfigFile.h"
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/LoadingAids.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/WebCapture.h"
 
@@ -64,7 +65,8 @@ Slideshow::Slideshow(FormPicture &form) : w(form)
     ucAniGIF1->hide();
     ucAniGIF1->lower();
     w.webvis->lower();
-    webCapture = std::make_unique<WebCapture>(w);
+    loading = std::make_unique<LoadingAids>(&w);
+    webCapture = std::make_unique<WebCapture>(w, *loading);
 
     w.imgClock.setHandler([this] { imgClock_Timer(); });
     QObject::connect(w.SSTCfg->txtDisplay, &QLineEdit::textChanged, &w, [this] { txtDisplay_Change(); });
@@ -223,6 +225,12 @@ void Slideshow::placeAnimation(int)
     ucAniGIF1->LoadAnimatedGIF_File(acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, w.cntAniGif));
     ShowAnimationSurface();
     ++w.cntAniGif;
+}
+
+void Slideshow::parkAnimation()
+{
+    const int out = platform::units::twipsToPixels(100, Screen::dpi());
+    ucAniGIF1->setGeometry(out, out, 0, 0);
 }
 
 void Slideshow::ShowPictureSurface()

@@ -12,6 +12,7 @@
 #include <optional>
 
 class FormPicture;
+class LoadingAids;
 class PictureBox;
 class ucAniGIF;
 class WebCapture;
@@ -31,6 +32,8 @@ public:
     void ShowPictureSurface();
     void ShowWebSurface();
     void ShowAnimationSurface();
+    // Moves the animation surface out of sight (before a page capture).
+    void parkAnimation();
 
     // The tick of imgClock. A step by key does not count towards the
     // refresh and reload periods; the reload key reloads now.
@@ -55,6 +58,7 @@ public:
 
     PictureBox *fotoBrowser;
     ucAniGIF *ucAniGIF1;
+    std::unique_ptr<LoadingAids> loading;     // what the slide-set builder shows while it loads
     std::unique_ptr<WebCapture> webCapture;   // web pages turned into slides
     FrameCache frames;
 

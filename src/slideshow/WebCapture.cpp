@@ -1,6 +1,5 @@
 #include "slideshow/WebCapture.h"
 
-#include "acquisition/SlideSetBuilder.h"
 #include "core/FormPicture.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
@@ -10,6 +9,7 @@
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/LoadingAids.h"
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebSurface.h"
 
@@ -58,7 +58,7 @@ bool WebCapture::hasDrawn(const QImage &shot)
     return false;
 }
 
-WebCapture::WebCapture(FormPicture &form) : w(form)
+WebCapture::WebCapture(FormPicture &form, LoadingAids &loading) : w(form), m_loading(loading)
 {
     w.Timer4000.setHandler([this] { Timer4000_Timer(); });
 }
@@ -69,7 +69,7 @@ WebCapture::~WebCapture()
     releasePage();
 }
 
-QString WebCapture::bitmapPath() const { return w.pictureFileStem + QStringLiteral("HTTP_IMG.bmp"); }
+QString WebCapture::bitmapPath() const { return pageBitmapPath(w.pictureFileStem); }
 
 bool WebCapture::stillWanted(std::uint64_t generation) const
 {
@@ -164,7 +164,7 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
         return Outcome::PageFailed;
     }
 
-    w.slides->DownloadPreview->hide();                                         // 1
+    m_loading.DownloadPreview->hide();                                         // 1
     w.WebPageToImgEnd = false;
     w.Http2BmpRunning = true;
     m_lastLoadOk = true;
@@ -210,7 +210,7 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
     StopStayOnTop();
     w.slideshow->ShowPictureSurface();
     w.bar->Esponi_Barra(w.whoWeAre, w.lCountDown);
-    w.slides->DownloadPreview->show();
+    m_loading.DownloadPreview->show();
     releasePage();
     return outcome;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acquisition/PageCapture.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QString>
@@ -8,6 +10,7 @@
 #include <memory>
 
 class FormPicture;
+class LoadingAids;
 class QWebEngineProfile;
 
 namespace slideshow {
@@ -26,15 +29,11 @@ public:
     // whole slide set on one dead page.
     static constexpr int kPageLoadLimitMs = 60000;
 
-    enum class Outcome {
-        Captured,    // the bitmap holds the page
-        PageFailed,  // the page could not be loaded (no host, refused, ...)
-        TimedOut,    // no completion and nothing drawn within kPageLoadLimitMs
-        NotSaved,    // the bitmap could not be written
-        GaveUp,      // the program is quitting, or a newer capture took over
-    };
+    // TimedOut: no completion and nothing drawn within kPageLoadLimitMs.
+    using Outcome = PageCaptureOutcome;
 
-    explicit WebCapture(FormPicture &form);
+    // The loading preview's caption stays out of the page while it is captured.
+    WebCapture(FormPicture &form, LoadingAids &loading);
     ~WebCapture();
 
     Outcome CaptureWebPage();
@@ -69,6 +68,7 @@ private:
     void SetWindowTopMost(bool on);
 
     FormPicture &w;
+    LoadingAids &m_loading;
     std::unique_ptr<QWebEngineProfile> m_profile;
     QPointer<slideshow::SilentPage> m_page;
     std::uint64_t m_generation = 0;
