@@ -3,6 +3,7 @@
 #include "core/FormPicture.h"
 
 #include "acquisition/SlideSetBuilder.h"
+#include "core/RunControl.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "slideshow/ControlBar.h"
@@ -11,6 +12,11 @@
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebCapture.h"
 #include "slideshow/WebSurface.h"
+
+namespace {
+constexpr int kLightBlue = platform::vbRGB(125, 147, 230);
+constexpr int kLightYellow = platform::vbRGB(255, 255, 128);
+} // namespace
 
 void FormPicture::wireShow()
 {
@@ -61,4 +67,14 @@ void FormPicture::wireShow()
         return params;
     };
     slides->setLoadingView(*slideshow->loading);
+
+    SlideshowHooks &s = slideshow->hooks;
+    s.endProgram = [this] { runControl->EndProgram(); };
+    s.showDisplayModeName = [this] { ShowDisplayModeName(); };
+    s.markTimingFields = [this] {
+        SSTCfg->SSTCfg_timeRefresh->setBackColor(kLightBlue);
+        SSTCfg->SSTCfg_timeDwLoad->setBackColor(kLightBlue);
+        SSTCfg->txtDisplay->setBackColor(kLightYellow);
+        SSTCfg->txtDisplay2->setBackColor(kLightYellow);
+    };
 }

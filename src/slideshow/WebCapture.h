@@ -9,9 +9,14 @@
 #include <cstdint>
 #include <memory>
 
-class FormPicture;
+struct AppState;
+struct MainLabels;
+struct WindowClocks;
+class ControlBar;
 class LoadingAids;
 class QWebEngineProfile;
+class QWidget;
+class Slideshow;
 
 namespace slideshow {
 class SilentPage;
@@ -32,8 +37,10 @@ public:
     // TimedOut: no completion and nothing drawn within kPageLoadLimitMs.
     using Outcome = PageCaptureOutcome;
 
-    // The loading preview's caption stays out of the page while it is captured.
-    WebCapture(FormPicture &form, LoadingAids &loading);
+    // Captures in the window's browser control webvis, on the slideshow's web
+    // surface; the bar and the loading preview's caption stay out of the page.
+    WebCapture(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+               Slideshow &show, LoadingAids &loading);
     ~WebCapture();
 
     Outcome CaptureWebPage();
@@ -67,7 +74,12 @@ private:
     void releasePage();
     void SetWindowTopMost(bool on);
 
-    FormPicture &w;
+    QWidget &m_window;
+    AppState &state;
+    WindowClocks &clocks;
+    MainLabels &labels;
+    ControlBar &bar;
+    Slideshow &m_show;
     LoadingAids &m_loading;
     std::unique_ptr<QWebEngineProfile> m_profile;
     QPointer<slideshow::SilentPage> m_page;
