@@ -1,7 +1,7 @@
 #include "acquisition/SpecialSources.h"
 
+#include "acquisition/SlideTime.h"
 #include "platform/Units.h"
-#include "slideshow/ClockArithmetic.h"
 
 #include <cmath>
 #include <cstdint>
@@ -33,7 +33,7 @@ bool fits16(double v)
 // A numeric field read as a decimal number; text that is no number is 0.
 double fieldValue(const QString &text)
 {
-    const double v = slideshow::leadingNumber(text);
+    const double v = acquisition::leadingNumber(text);
     if (!std::isfinite(v) || std::abs(v) > 1e9)
         return v;   // out of every range; rounding could overflow
     return static_cast<double>(platform::units::roundHalfEven(v));

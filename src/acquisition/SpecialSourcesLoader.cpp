@@ -4,13 +4,10 @@
 
 #include "acquisition/PictureLoader.h"
 #include "acquisition/SpecialSources.h"
-#include "core/FormPicture.h"
-#include "panel/TownFrame.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
-#include "slideshow/Slideshow.h"
-#include "slideshow/WebCapture.h"
+#include "state/AppState.h"
 
 #include <QBuffer>
 
@@ -43,38 +40,35 @@ void SlideSetBuilder::CaptureWebPageInto(int k, QChar kind)
     if (k < 0 || k >= kListSize)
         return;
     if (kind == u'3') {
-        acquisition::TownParameters params;
-        for (std::size_t i = 0; i < params.size(); ++i)
-            params[i] = w.FormYourTown->PARAM[i]->text();
-        w.webPageAddress = acquisition::townPageAddress(w.tmpStrUrl, params);
+        state.webPageAddress = acquisition::townPageAddress(state.tmpStrUrl, hooks.townParameters());
     } else {
-        w.webPageAddress = w.tmpStrUrl;
+        state.webPageAddress = state.tmpStrUrl;
     }
-    w.Http2BmpRunning = false;
-    w.WebPageToImgEnd = false;
+    state.Http2BmpRunning = false;
+    state.WebPageToImgEnd = false;
 
-    WebCapture &capture = *w.slideshow->webCapture;
-    const WebCapture::Outcome outcome = capture.CaptureWebPage();
+    const PageCaptureOutcome outcome = hooks.captureWebPage();
     switch (outcome) {
-    case WebCapture::Outcome::Captured:
-        if (const auto loaded = acquisition::loadStandardPicture(capture.bitmapPath(), kMiniaturaPixels)) {
+    case PageCaptureOutcome::Captured:
+        if (const auto loaded = acquisition::loadStandardPicture(pageBitmapPath(state.pictureFileStem),
+                                                                 kMiniaturaPixels)) {
             placePicture(k, compacted(loaded->picture), false);
             showThumbnail(loaded->thumbnail);
-            w.listImageProperties[k] = 2;
+            state.listImageProperties[k] = 2;
         } else {
-            qCWarning(lcDownload, "page %s: its capture cannot be read", qPrintable(w.webPageAddress));
+            qCWarning(lcDownload, "page %s: its capture cannot be read", qPrintable(state.webPageAddress));
             placePicture(k, m_loadError, true);
         }
         return;
-    case WebCapture::Outcome::GaveUp:
+    case PageCaptureOutcome::GaveUp:
         // Quitting, or a newer build took over: this slot is not ours to fill.
         return;
-    case WebCapture::Outcome::PageFailed:
-    case WebCapture::Outcome::TimedOut:
-    case WebCapture::Outcome::NotSaved:
-        qCWarning(lcDownload, "page %s not captured: %s", qPrintable(w.webPageAddress),
-                  outcome == WebCapture::Outcome::PageFailed ? "the page did not load"
-                  : outcome == WebCapture::Outcome::TimedOut ? "it did not complete in time"
+    case PageCaptureOutcome::PageFailed:
+    case PageCaptureOutcome::TimedOut:
+    case PageCaptureOutcome::NotSaved:
+        qCWarning(lcDownload, "page %s not captured: %s", qPrintable(state.webPageAddress),
+                  outcome == PageCaptureOutcome::PageFailed ? "the page did not load"
+                  : outcome == PageCaptureOutcome::TimedOut ? "it did not complete in time"
                                                              : "the capture was not saved");
         placePicture(k, m_notAvailable, true);
         return;
@@ -85,9 +79,9 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
 {
     if (k < 0 || k >= kListSize)
         return;
-    const acquisition::SeriesParse parsed = acquisition::parseSeries(w.tmpStrUrl);
+    const acquisition::SeriesParse parsed = acquisition::parseSeries(state.tmpStrUrl);
     if (!parsed.entry) {
-        qCWarning(lcDownload, "picture series %s cannot be read", qPrintable(w.tmpStrUrl));
+        qCWarning(lcDownload, "picture series %s cannot be read", qPrintable(state.tmpStrUrl));
         DialogService::current().MsgBox(acquisition::seriesErrorMessage(parsed.charactersRead),
                                         MsgButtons::OK);
         // The entry is still a slide of the set: it must not show whatever
@@ -103,14 +97,14 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
     }
     // The progress line counts the series' slots, which take the place of
     // the entries after it.
-    w.slideTotal = static_cast<std::int16_t>(std::max<qsizetype>(w.slideTotal, k + addresses.size()));
+    state.slideTotal = static_cast<std::int16_t>(std::max<qsizetype>(state.slideTotal, k + addresses.size()));
     const std::uint64_t generation = m_generation;
     for (const QString &address : addresses) {
-        w.listImageProperties[k] = 0;
+        state.listImageProperties[k] = 0;
         Load_JPG_GIF_PNG_On_Array(address, k);
-        w.lCountDown->setText(w.lCountDown->text() + u'*');
+        hooks.appendStatusText(QStringLiteral("*"));
         ++k;
-        if (generation != m_generation || platform::EventPump::quitRequested() || w.ExitToProgram)
+        if (generation != m_generation || platform::EventPump::quitRequested() || state.ExitToProgram)
             break;
     }
     --k;

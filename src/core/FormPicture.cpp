@@ -124,12 +124,14 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
         label->setPalette(pal);
     }
 
-    slideshow = std::make_unique<Slideshow>(*this);
-    slides = std::make_unique<SlideSetBuilder>(*this);
+    slides = std::make_unique<SlideSetBuilder>(*this, *this, *catalogue, *diagnostics);
+    slideshow = std::make_unique<Slideshow>(*this, *this, *this, *this, *bar, *slides, *catalogue, settings,
+                                            *diagnostics);
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
 
     wireCatalogue();
+    wireShow();
 }
 
 FormPicture::~FormPicture() = default;

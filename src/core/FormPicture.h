@@ -122,6 +122,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Each subsystem group's calls upwards, set once every subsystem exists.
+    void wireShow();
+
     void placeForScreen(double screenW, double screenH);
     void placeStatusLabels(double screenW, double screenH);
     void watchWindow();

@@ -1,5 +1,6 @@
 #include "slideshow/ClockArithmetic.h"
 
+#include "acquisition/SlideTime.h"
 #include "platform/Units.h"
 
 #include <algorithm>
@@ -7,32 +8,6 @@
 #include <limits>
 
 namespace slideshow {
-
-double leadingNumber(const QString &text)
-{
-    // Leading blanks, an optional sign, digits with one decimal point.
-    int i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    const int start = i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    bool digits = false;
-    bool point = false;
-    while (i < text.size()) {
-        if (text[i].isDigit() && text[i].unicode() < 128) {
-            digits = true;
-        } else if (text[i] == u'.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-        ++i;
-    }
-    if (!digits)
-        return 0;
-    return text.mid(start, i - start).toDouble();
-}
 
 std::int32_t advanceCounter(std::int32_t counter, double slideSeconds)
 {
@@ -52,19 +27,11 @@ bool reloadDue(std::int32_t reloadCounter, double reloadPeriod)
     return reloadCounter > reloadPeriod * 30;
 }
 
-int slideIntervalMs(double slideSeconds)
-{
-    const double ms = std::round(slideSeconds * 1000.0);
-    if (!(ms > 0))
-        return 0;
-    return static_cast<int>(std::min<double>(ms, kMaxTimerInterval));
-}
-
 SlideTiming timingFor(const QString &code, int imgClockInterval, int fastFrameCount)
 {
     SlideTiming t;
     const auto clamp = [](long long ms) {
-        return static_cast<int>(std::clamp<long long>(ms, 0, kMaxTimerInterval));
+        return static_cast<int>(std::clamp<long long>(ms, 0, acquisition::kMaxTimerInterval));
     };
     if (code == QLatin1String("99")) {
         if (fastFrameCount < 100) {

@@ -9,13 +9,6 @@
 // intervals. Pure, so the tick's decisions can be checked without timers.
 namespace slideshow {
 
-// Timer intervals are 16-bit unsigned on the platform the program was designed
-// for; anything longer is clamped rather than wrapped.
-inline constexpr int kMaxTimerInterval = 65535;
-
-// The number at the start of a text box ("12s" -> 12, "abc" -> 0).
-double leadingNumber(const QString &text);
-
 // Counter plus the nominal slide time, rounded half to even; saturates instead
 // of overflowing after years of running.
 std::int32_t advanceCounter(std::int32_t counter, double slideSeconds);
@@ -27,10 +20,6 @@ bool refreshDue(std::int32_t refreshCounter, std::int16_t ranVal, std::int16_t c
 // The reload is due once the counter passes the reload period times 30.
 bool reloadDue(std::int32_t reloadCounter, double reloadPeriod);
 
-// Slide interval in ms for a slide time in seconds, without 16-bit overflow
-// and clamped to what a timer accepts.
-int slideIntervalMs(double slideSeconds);
-
 // One slide's timing, decided by word 2 of its credit line.
 struct SlideTiming {
     std::optional<int> interval;   // nothing: the clock keeps its interval
@@ -39,7 +28,8 @@ struct SlideTiming {
     bool bannerOnYellow = false;   // the hundredth and later "99" slides
 };
 
-// fastFrameCount is the count after this slide was counted (only "99" counts).
+// Intervals are clamped to acquisition::kMaxTimerInterval. fastFrameCount is
+// the count after this slide was counted (only "99" counts).
 SlideTiming timingFor(const QString &code, int imgClockInterval, int fastFrameCount);
 
 // A whole minute 1..1440 from a random number in [0, 1).

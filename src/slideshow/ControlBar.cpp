@@ -45,6 +45,20 @@ ControlBar::ControlBar(QWidget *window)
     ImageLogoPortable = hidden(QStringLiteral("ImageLogoPortable"), window, ":/art/splash.png");
 }
 
+void ControlBar::showWaitButton()
+{
+    btSetup->hide();
+    btWait->show();
+    btHelp->setVisible(!btSetup->isHidden());
+}
+
+void ControlBar::showSetupButton()
+{
+    btSetup->show();
+    btWait->hide();
+    btHelp->setVisible(!btSetup->isHidden());
+}
+
 void ControlBar::Disegna_Barra2(platform::Label *whoWeAre, platform::Vb<QLineEdit> *timerflag,
                                 float ratioXY, const QString &caption)
 {

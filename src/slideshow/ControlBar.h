@@ -25,6 +25,11 @@ public:
     void Nascondi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown);
     void Esponi_Barra(platform::Label *whoWeAre, platform::Label *lCountDown);
 
+    // While pictures load the wait button stands where setup does, and back;
+    // help shows beside setup only.
+    void showWaitButton();
+    void showSetupButton();
+
     platform::Label *BackWhoWeAre;
     platform::Image *btSetup;
     platform::Image *btWait;

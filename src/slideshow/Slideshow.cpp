@@ -2,27 +2,30 @@
 
 #include "acquisition/PictureFiles.h"
 #include "acquisition/SlideSetBuilder.h"
+#include "acquisition/SlideTime.h"
 #include "catalogue/Catalogue.h"
 #include "anigif/ucAniGIF.h"
-#include "state/CommandLine.h"
-#include "core/FormPicture.h"
-#include "core/RunControl.h"
-#include "diagnostics/DebugWindows.h"
-#include "diagnostics/Diagnostics.h"
-#include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/Log.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "settings/ConfigFile.h"
+#include "settings/SettingsFiles.h"
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/LoadingAids.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/WebCapture.h"
+#include "state/AppState.h"
+#include "state/CommandLine.h"
+#include "state/DiagnosticsSink.h"
+#include "state/MainLabels.h"
+#include "state/WindowClocks.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QWebEngineView>
 
 #include <cmath>
 
@@ -47,53 +50,50 @@ bool sane(const slideshow::SlideBox &b)
 
 int pixels(double twips) { return static_cast<int>(roundHalfEven(twips / Screen::twipsPerPixelX())); }
 
-constexpr int kLightBlue = platform::vbRGB(125, 147, 230);
-constexpr int kLightYellow = platform::vbRGB(255, 255, 128);
 constexpr int kYellow = platform::vbRGB(255, 255, 0);
 
 } // namespace
 
-Slideshow::Slideshow(FormPicture &form) : w(form)
+Slideshow::Slideshow(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+                     SlideSetBuilder &slides, Catalogue &catalogue, SettingsFiles &settings,
+                     DiagnosticsSink &diagnostics)
+    : window(window), state(state), clocks(clocks), labels(labels), bar(bar), slides(slides),
+      catalogue(catalogue), settings(settings), diagnostics(diagnostics)
 {
-    fotoBrowser = new PictureBox(QStringLiteral("fotoBrowser"), &w);
+    fotoBrowser = new PictureBox(QStringLiteral("fotoBrowser"), &window);
     fotoBrowser->hide();
     fotoBrowser->lower();
-    ucAniGIF1 = new ucAniGIF(&w);
+    ucAniGIF1 = new ucAniGIF(&window);
     ucAniGIF1->setObjectName(QStringLiteral("ucAniGIF1"));
     ucAniGIF1->hide();
     ucAniGIF1->lower();
-    w.webvis->lower();
-    webCapture = std::make_unique<WebCapture>(w);
+    labels.webvis->lower();
+    loading = std::make_unique<LoadingAids>(&window);
+    webCapture = std::make_unique<WebCapture>(window, state, clocks, labels, bar, *this, *loading);
 
-    w.imgClock.setHandler([this] { imgClock_Timer(); });
-    QObject::connect(w.SSTCfg->txtDisplay, &QLineEdit::textChanged, &w, [this] { txtDisplay_Change(); });
+    clocks.imgClock.setHandler([this] { imgClock_Timer(); });
+    QObject::connect(&state.running, &RunningSettings::displayModeChanged, &window,
+                     [this] { txtDisplay_Change(); });
 }
 
 Slideshow::~Slideshow() = default;
 
 bool Slideshow::fullScreenMode() const
 {
-    return w.SSTCfg->txtDisplay->text() == QLatin1String(kFullScreen);
+    return state.running.displayMode() == QLatin1String(kFullScreen);
 }
 
-void Slideshow::showSetupButton()
-{
-    w.bar->btSetup->show();
-    w.bar->btWait->hide();
-    w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
-}
+void Slideshow::showSetupButton() { bar.showSetupButton(); }
 
 // While pictures load: the wait button instead of setup, and the progress
 // timer writing its caption.
 void Slideshow::showLoadingProgress()
 {
-    w.lCountDown->setText(QString());
-    w.lCountDown->show();
-    w.bar->btSetup->hide();
-    w.bar->btWait->show();
-    w.bar->btHelp->setVisible(!w.bar->btSetup->isHidden());
-    w.webLoading = 1;
-    w.utilityTmr.setEnabled(true);
+    labels.lCountDown->setText(QString());
+    labels.lCountDown->show();
+    bar.showWaitButton();
+    state.webLoading = 1;
+    clocks.utilityTmr.setEnabled(true);
 }
 
 std::optional<slideshow::SlideBox> Slideshow::layoutFor(const platform::Picture &picture, int kind) const
@@ -106,7 +106,7 @@ std::optional<slideshow::SlideBox> Slideshow::layoutFor(const platform::Picture 
     if (kind == 2)
         box = {0, 0, SW, SH};
     else if (fullScreenMode())
-        box = slideshow::fullScreenLayout(SW, SH, w.whoWeAre->Height(), picture.widthHimetric,
+        box = slideshow::fullScreenLayout(SW, SH, labels.whoWeAre->Height(), picture.widthHimetric,
                                           picture.heightHimetric);
     else
         box = slideshow::normalLayout(SW, SH, picture.widthHimetric, picture.heightHimetric);
@@ -124,8 +124,8 @@ QSize Slideshow::frameSize(const platform::Picture &picture, const slideshow::Sl
 
 bool Slideshow::ShowSlide(const platform::PictureRef &picture)
 {
-    const int p = w.GLOBAL_IMAGE_CURRENT_POINTER;
-    const int kind = (p >= 0 && p < kListSize) ? w.listImageProperties[p] : 0;
+    const int p = state.GLOBAL_IMAGE_CURRENT_POINTER;
+    const int kind = (p >= 0 && p < kListSize) ? state.listImageProperties[p] : 0;
     const bool full = fullScreenMode();
 
     // Everything that can fail is done before the screen changes, so a
@@ -140,7 +140,7 @@ bool Slideshow::ShowSlide(const platform::PictureRef &picture)
         return false;
 
     fotoBrowser->hide();                                                     // 1
-    w.displayMode = full ? 1 : 0;                                            // 2
+    state.displayMode = full ? 1 : 0;                                        // 2
     showSetupButton();                                                       // 3
     place(picture, frame, *box, kind, full);                                 // 4, 5
     m_shownKind = kind;
@@ -159,7 +159,7 @@ QImage Slideshow::frameAt(const platform::PictureRef &picture, const slideshow::
     const bool stretch = full && kind != 2;
     // A stretched frame is made at the screen's device pixels, so a HiDPI
     // screen gets it sharp; a captured page was taken at them.
-    const qreal dpr = w.devicePixelRatioF();
+    const qreal dpr = window.devicePixelRatioF();
     QSize size = frameSize(*picture, box, stretch);
     if (stretch && dpr > 1)
         size = (QSizeF(size) * dpr).toSize();
@@ -185,8 +185,8 @@ void Slideshow::place(const platform::PictureRef &picture, const QImage &frame, 
         fotoBrowser->setStretch(false);
         fotoBrowser->Move(0, 0, static_cast<float>(Screen::widthTwips()),
                           static_cast<float>(Screen::heightTwips()));
-        w.whoWeAre->show();
-        w.whoWeAre->raise();
+        labels.whoWeAre->show();
+        labels.whoWeAre->raise();
     }
 }
 
@@ -195,12 +195,12 @@ void Slideshow::followWindowSize()
     const platform::PictureRef picture = fotoBrowser->picture();
     if (!picture)
         return;
-    const bool full = w.displayMode == 1;
+    const bool full = state.displayMode == 1;
     std::optional<slideshow::SlideBox> box;
     if (m_shownKind == 2)
         box = slideshow::SlideBox{0, 0, Screen::widthTwips(), Screen::heightTwips()};
     else if (full)
-        box = slideshow::fullScreenLayout(Screen::widthTwips(), Screen::heightTwips(), w.whoWeAre->Height(),
+        box = slideshow::fullScreenLayout(Screen::widthTwips(), Screen::heightTwips(), labels.whoWeAre->Height(),
                                           picture->widthHimetric, picture->heightHimetric);
     else
         box = slideshow::normalLayout(Screen::widthTwips(), Screen::heightTwips(), picture->widthHimetric,
@@ -219,37 +219,44 @@ void Slideshow::placeAnimation(int)
 {
     ucAniGIF1->setDelayAnimation(1);
     ucAniGIF1->setGeometry(fotoBrowser->geometry());
-    ucAniGIF1->LoadAnimatedGIF_File(acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, w.cntAniGif));
+    ucAniGIF1->LoadAnimatedGIF_File(
+        acquisition::aniGifCopyPath(state.pictureFileStem, state.aniGifTag, state.cntAniGif));
     ShowAnimationSurface();
-    ++w.cntAniGif;
+    ++state.cntAniGif;
+}
+
+void Slideshow::parkAnimation()
+{
+    const int out = platform::units::twipsToPixels(100, Screen::dpi());
+    ucAniGIF1->setGeometry(out, out, 0, 0);
 }
 
 void Slideshow::ShowPictureSurface()
 {
     fotoBrowser->show();
-    w.webvis->hide();
+    labels.webvis->hide();
     ucAniGIF1->hide();
 }
 
 void Slideshow::ShowWebSurface()
 {
     fotoBrowser->hide();
-    w.webvis->show();
+    labels.webvis->show();
     ucAniGIF1->hide();
 }
 
 void Slideshow::ShowAnimationSurface()
 {
     fotoBrowser->hide();
-    w.webvis->hide();
+    labels.webvis->hide();
     ucAniGIF1->show();
 }
 
 void Slideshow::ClearImageProperties()
 {
     for (int i = 0; i < kListLoopEnd; ++i) {
-        w.listImageProperties[i] = 0;
-        w.listImageTime[i] = 100;
+        state.listImageProperties[i] = 0;
+        state.listImageTime[i] = 100;
     }
 }
 
@@ -261,14 +268,14 @@ std::int16_t Slideshow::RandomRefreshMinute()
 
 bool Slideshow::ResetAniGifFiles()
 {
-    const QString placeholder = w.appPath + QStringLiteral("/pic_not_available.gif");
+    const QString placeholder = state.appPath + QStringLiteral("/pic_not_available.gif");
     for (int n = 1; n <= 99; ++n) {
         const QString path =
-            acquisition::aniGifCopyPath(w.pictureFileStem, w.aniGifTag, n);
+            acquisition::aniGifCopyPath(state.pictureFileStem, state.aniGifTag, n);
         if (!QFile::exists(path))
             break;
         if (!QFile::remove(path) || !QFile::copy(placeholder, path)) {
-            DialogService::current().MsgBox(QStringLiteral("ERROR! \nFile ") + w.appPath +
+            DialogService::current().MsgBox(QStringLiteral("ERROR! \nFile ") + state.appPath +
                                                 QStringLiteral("/pic_not_available.gif MISSING \nProgram Quit"),
                                             MsgButtons::OK);
             return false;
@@ -279,33 +286,26 @@ bool Slideshow::ResetAniGifFiles()
 
 void Slideshow::dyMode_Click()
 {
-    auto *mode = w.SSTCfg->txtDisplay;
-    mode->setText(mode->text() != QLatin1String(kNormal) ? QString::fromLatin1(kNormal)
-                                                         : QString::fromLatin1(kFullScreen));
-    w.ShowDisplayModeName();
-    w.settingsChanged = 1;
+    RunningSettings &values = state.running;
+    values.setDisplayMode(values.displayMode() != QLatin1String(kNormal) ? QString::fromLatin1(kNormal)
+                                                                         : QString::fromLatin1(kFullScreen));
+    hooks.showDisplayModeName();
+    state.settingsChanged = 1;
 }
 
-void Slideshow::txtDisplay_Change()
-{
-    SetupPanel &panel = *w.SSTCfg;
-    panel.SSTCfg_timeRefresh->setBackColor(kLightBlue);
-    panel.SSTCfg_timeDwLoad->setBackColor(kLightBlue);
-    panel.txtDisplay->setBackColor(kLightYellow);
-    panel.txtDisplay2->setBackColor(kLightYellow);
-}
+void Slideshow::txtDisplay_Change() { hooks.markTimingFields(); }
 
 void Slideshow::prepareNextSlide()
 {
-    if (w.slideCount <= 0)
+    if (state.slideCount <= 0)
         return;
-    int q = w.GLOBAL_IMAGE_CURRENT_POINTER;
-    if (q >= w.slideCount || q < 0 || q >= kListSize)
+    int q = state.GLOBAL_IMAGE_CURRENT_POINTER;
+    if (q >= state.slideCount || q < 0 || q >= kListSize)
         q = 0;
-    const platform::PictureRef picture = w.listIMAGE[q];
+    const platform::PictureRef picture = state.listIMAGE[q];
     if (!picture)
         return;
-    const int kind = w.listImageProperties[q];
+    const int kind = state.listImageProperties[q];
     if (const auto box = layoutFor(*picture, kind))
         frames.prepareLater(picture, frameSize(*picture, *box, fullScreenMode() && kind != 2));
 }
@@ -313,9 +313,9 @@ void Slideshow::prepareNextSlide()
 void Slideshow::stopSequence()
 {
     qCWarning(lcShow, "the catalogue did not synchronise: configuration erased, quitting");
-    w.settings.DeleteConfigFiles();
-    w.flagCmdButton = CmdSaveAndClose;
-    w.clockStatus = 0;
+    settings.DeleteConfigFiles();
+    state.flagCmdButton = CmdSaveAndClose;
+    state.clockStatus = 0;
 }
 
 namespace {
@@ -337,20 +337,20 @@ std::optional<QString> creditLineMessage(int lingua)
 
 QStringList Slideshow::creditWords(int p, bool report)
 {
-    const int id = (p >= 0 && p < kListSize) ? w.listIdCopyright[p] : 0;
+    const int id = (p >= 0 && p < kListSize) ? state.listIdCopyright[p] : 0;
     // A credit number outside the list reads as an empty credit line.
-    const QString line = (id >= 1 && id <= kListSize) ? w.listCopyright[id - 1] : QString();
+    const QString line = (id >= 1 && id <= kListSize) ? state.listCopyright[id - 1] : QString();
     const SplitWords split = splitDashWords(line, 6, 4);
     if (split.tooManyDashes && report) {
         // The show goes on with words 1 and 2; whoever looks after the
         // screen reads it once, and on the error stream.
-        const std::uint64_t build = w.slides->buildNumber();
+        const std::uint64_t build = slides.buildNumber();
         if (build != m_creditMessageBuild) {
             m_creditMessageBuild = build;
             m_creditLinesLogged.clear();
-            if (auto text = creditLineMessage(w.Lingua))
+            if (auto text = creditLineMessage(state.Lingua))
                 DialogService::current().Notice(*text, MsgIcon::Exclamation, QString(),
-                                                w.imgClock.Interval());
+                                                clocks.imgClock.Interval());
         }
         if (!m_creditLinesLogged.contains(line)) {
             m_creditLinesLogged << line;
@@ -362,72 +362,72 @@ QStringList Slideshow::creditWords(int p, bool report)
 
 QString Slideshow::creditCaption(int p)
 {
-    const int id = (p >= 0 && p < kListSize) ? w.listIdCopyright[p] : 0;
+    const int id = (p >= 0 && p < kListSize) ? state.listIdCopyright[p] : 0;
     if (id == 0)
-        return w.weAre;
-    return creditWords(p, false).value(1) + w.Aggiornare + w.LastUpdate;
+        return state.weAre;
+    return creditWords(p, false).value(1) + state.Aggiornare + state.LastUpdate;
 }
 
 void Slideshow::runTimingAndCredit(int p)
 {
-    const int id = w.listIdCopyright[p];
+    const int id = state.listIdCopyright[p];
     if (id == 0) {
-        w.whoWeAre->setText(w.weAre);
-        w.imgClock.setInterval(w.imgClockInterval);
-        w.bar->BtAnimation->hide();
+        labels.whoWeAre->setText(state.weAre);
+        clocks.imgClock.setInterval(state.imgClockInterval);
+        bar.BtAnimation->hide();
         return;
     }
     const QStringList words = creditWords(p, true);
-    const QString extra = w.Aggiornare + w.LastUpdate;
-    w.whoWeAre->setText(words.value(1) + extra);
+    const QString extra = state.Aggiornare + state.LastUpdate;
+    labels.whoWeAre->setText(words.value(1) + extra);
 
     const QString code = words.value(2);
-    if (code == QLatin1String("99") && w.fastFrameCount < std::numeric_limits<std::int16_t>::max())
-        ++w.fastFrameCount;
-    const slideshow::SlideTiming t = slideshow::timingFor(code, w.imgClockInterval, w.fastFrameCount);
+    if (code == QLatin1String("99") && state.fastFrameCount < std::numeric_limits<std::int16_t>::max())
+        ++state.fastFrameCount;
+    const slideshow::SlideTiming t = slideshow::timingFor(code, state.imgClockInterval, state.fastFrameCount);
     if (t.interval)
-        w.imgClock.setInterval(*t.interval);
-    w.bar->BtAnimation->setVisible(t.showAnimationButton);
+        clocks.imgClock.setInterval(*t.interval);
+    bar.BtAnimation->setVisible(t.showAnimationButton);
     if (t.raiseAnimationButton)
-        w.bar->BtAnimation->raise();
+        bar.BtAnimation->raise();
     if (t.bannerOnYellow) {
-        w.whoWeAre->setText(w.weAre + w.Aggiornare);
-        w.whoWeAre->setBackColor(kYellow);
+        labels.whoWeAre->setText(state.weAre + state.Aggiornare);
+        labels.whoWeAre->setBackColor(kYellow);
     }
 }
 
 void Slideshow::imgClock_Timer(TickBy by)
 {
     // A page capture owns the screen until it has restored the bar.
-    if (w.flagCmdButton != CmdRun || w.Http2BmpRunning)                      // 1
+    if (state.flagCmdButton != CmdRun || state.Http2BmpRunning)              // 1
         return;
-    w.imgClock.setEnabled(false);                                            // 2
-    w.clockStatus = 1;
-    if (w.clockFromDebugSet == 1)
-        w.imgClock.setInterval(w.timerClockSave);
-    w.clockFromDebugSet = 0;
+    clocks.imgClock.setEnabled(false);                                       // 2
+    state.clockStatus = 1;
+    if (state.clockFromDebugSet == 1)
+        clocks.imgClock.setInterval(state.timerClockSave);
+    state.clockFromDebugSet = 0;
 
-    int p = w.GLOBAL_IMAGE_CURRENT_POINTER;                                  // 3
+    int p = state.GLOBAL_IMAGE_CURRENT_POINTER;                              // 3
     {
         // While a refresh or reload waits, the label goes on naming the slide
         // on screen (the one before the pointer), never another slide's raw
         // credit line.
-        const int onScreen = p > 0 ? p - 1 : w.slideCount - 1;
-        w.whoWeAre->setText(onScreen >= 0 ? creditCaption(onScreen) : w.weAre);
+        const int onScreen = p > 0 ? p - 1 : state.slideCount - 1;
+        labels.whoWeAre->setText(onScreen >= 0 ? creditCaption(onScreen) : state.weAre);
     }
-    w.bar->BtAnimation->hide();
+    bar.BtAnimation->hide();
 
-    const double S = slideshow::leadingNumber(w.SSTCfg->SSTCfg_timeRefresh->text());
+    const double S = acquisition::leadingNumber(state.running.slideSeconds());
     if (by == TickBy::Clock)
-        w.cntCounterRefresh = slideshow::advanceCounter(w.cntCounterRefresh, S);  // 4
-    if (slideshow::refreshDue(w.cntCounterRefresh, w.ranVal, w.catalogueLoaded)) {
-        w.ranVal = RandomRefreshMinute();
-        w.cntCounterRefresh = 0;
-        if (w.catalogueLoaded == 0)
+        state.cntCounterRefresh = slideshow::advanceCounter(state.cntCounterRefresh, S); // 4
+    if (slideshow::refreshDue(state.cntCounterRefresh, state.ranVal, state.catalogueLoaded)) {
+        state.ranVal = RandomRefreshMinute();
+        state.cntCounterRefresh = 0;
+        if (state.catalogueLoaded == 0)
             showLoadingProgress();
-        w.catalogue->SyncCatalogue(0);
-        w.webLoading = 0;
-        if (w.catalogueStatus != QLatin1String("1")) {
+        catalogue.SyncCatalogue(0);
+        state.webLoading = 0;
+        if (state.catalogueStatus != QLatin1String("1")) {
             DialogService::current().MsgBox(QStringLiteral("1 F"), MsgButtons::OK, MsgIcon::Information,
                                             QStringLiteral("?"));
             stopSequence();
@@ -437,79 +437,79 @@ void Slideshow::imgClock_Timer(TickBy by)
 
     // A reload period that is not a number (a damaged configuration) skips
     // the reload instead of stopping the show.
-    const QString reloadText = w.SSTCfg->SSTCfg_timeDwLoad->text();
+    const QString reloadText = state.running.reloadMinutes();
     if (by == TickBy::Clock)
-        w.cntCounterDwLoadImage = slideshow::advanceCounter(w.cntCounterDwLoadImage, S);  // 5
+        state.cntCounterDwLoadImage = slideshow::advanceCounter(state.cntCounterDwLoadImage, S); // 5
     if (by == TickBy::ReloadKey ||
-        (isNumeric(reloadText) && slideshow::reloadDue(w.cntCounterDwLoadImage, numericValue(reloadText)))) {
+        (isNumeric(reloadText) && slideshow::reloadDue(state.cntCounterDwLoadImage, numericValue(reloadText)))) {
         ClearImageProperties();
         if (!ResetAniGifFiles()) {
-            w.clockStatus = 0;
-            w.runControl->EndProgram();
+            state.clockStatus = 0;
+            hooks.endProgram();
             return;
         }
-        w.cntAniGif = 1;
-        w.cntCounterDwLoadImage = 0;
-        w.bar->btSetup->setEnabled(false);
+        state.cntAniGif = 1;
+        state.cntCounterDwLoadImage = 0;
+        bar.btSetup->setEnabled(false);
         showLoadingProgress();
-        w.clockReload = 1;
+        state.clockReload = 1;
         qCInfo(lcShow, by == TickBy::ReloadKey ? "reloading every picture (R key)"
                                                : "reloading every picture (reload period)");
-        w.slides->BuildSlideSet(1);
-        w.clockReload = 0;
-        w.webLoading = 0;
+        slides.BuildSlideSet(1);
+        state.clockReload = 0;
+        state.webLoading = 0;
     }
 
-    if (w.slideCount == 0) {                                                 // 6
-        w.flagCmdButton = CmdOpenPanel;
-        w.whoWeAre->setEnabled(false);
-        w.bar->btSetup->setEnabled(false);
-        w.displayMode = 1;
-        w.SSTCfg->txtDisplay->setText(QString::fromLatin1(kFullScreen));
-        w.ShowDisplayModeName();
-        w.clockStatus = 0;
+    if (state.slideCount == 0) {                                             // 6
+        state.flagCmdButton = CmdOpenPanel;
+        labels.whoWeAre->setEnabled(false);
+        bar.btSetup->setEnabled(false);
+        state.displayMode = 1;
+        state.running.setDisplayMode(QString::fromLatin1(kFullScreen));
+        hooks.showDisplayModeName();
+        state.clockStatus = 0;
         return;
     }
 
-    if (w.GLOBAL_IMAGE_CURRENT_POINTER >= w.slideCount || w.GLOBAL_IMAGE_CURRENT_POINTER < 0)  // 7
-        w.GLOBAL_IMAGE_CURRENT_POINTER = 0;
-    p = std::min<int>(w.GLOBAL_IMAGE_CURRENT_POINTER, kListSize - 1);
-    w.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(p);
+    if (state.GLOBAL_IMAGE_CURRENT_POINTER >= state.slideCount || state.GLOBAL_IMAGE_CURRENT_POINTER < 0) // 7
+        state.GLOBAL_IMAGE_CURRENT_POINTER = 0;
+    p = std::min<int>(state.GLOBAL_IMAGE_CURRENT_POINTER, kListSize - 1);
+    state.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(p);
 
-    w.lblMsgUser->hide();                                                    // 8
+    labels.lblMsgUser->hide();                                               // 8
     // Each pass plays the animated-GIF files from number 1; reset before the
     // first slide is drawn so an animated first slide plays file 1 too.
     if (p == 0)                                                              // 10
-        w.cntAniGif = 1;
-    ShowSlide(w.listIMAGE[p]);                                               // 9
-    qCDebug(lcShow, "slide %d of %d", p + 1, int(w.slideCount));
-    w.diagnostics->debugWindow().url_attuale->setCaption(w.listURL[p]);
+        state.cntAniGif = 1;
+    ShowSlide(state.listIMAGE[p]);                                           // 9
+    qCDebug(lcShow, "slide %d of %d", p + 1, int(state.slideCount));
+    diagnostics.showSlideAddress(state.listURL[p]);
 
     runTimingAndCredit(p);                                                   // 11
 
-    if (p == w.slideCount - 1) {                                             // 12
-        if (!w.serverMessage.isEmpty()) {
-            w.lblMsgUser->setText(w.serverMessage);
-            w.lblMsgUser->show();
+    if (p == state.slideCount - 1) {                                         // 12
+        if (!state.serverMessage.isEmpty()) {
+            labels.lblMsgUser->setText(state.serverMessage);
+            labels.lblMsgUser->show();
             const double W = Screen::widthTwips();
             const double H = Screen::heightTwips();
-            w.lblMsgUser->setLeft(static_cast<float>(std::trunc(W / 2 - w.lblMsgUser->Width() / 2)));
-            w.lblMsgUser->setTop(static_cast<float>(std::trunc(H / 2 - w.lblMsgUser->Height() / 2)));
+            labels.lblMsgUser->setLeft(static_cast<float>(std::trunc(W / 2 - labels.lblMsgUser->Width() / 2)));
+            labels.lblMsgUser->setTop(static_cast<float>(std::trunc(H / 2 - labels.lblMsgUser->Height() / 2)));
         } else {
-            w.lblMsgUser->hide();
+            labels.lblMsgUser->hide();
         }
     }
 
-    if (w.listIMAGEnotLoaded[p]) {                                           // 13
-        w.lCountDown->setText(QStringLiteral("IMAGE MISSING - PLEASE OPEN A TICKET ON OUR WEBSITE"));
-        w.lCountDown->show();
+    if (state.listIMAGEnotLoaded[p]) {                                       // 13
+        labels.lCountDown->setText(QStringLiteral("IMAGE MISSING - PLEASE OPEN A TICKET ON OUR WEBSITE"));
+        labels.lCountDown->show();
     } else {
-        w.lCountDown->hide();
+        labels.lCountDown->hide();
     }
 
-    w.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(p + 1);       // 14
-    if (w.catalogueStatus == QLatin1String("1")) {                           // 15
-        w.clockStatus = 0;
+    state.GLOBAL_IMAGE_CURRENT_POINTER = static_cast<std::int16_t>(p + 1);   // 14
+    if (state.catalogueStatus == QLatin1String("1")) {                       // 15
+        state.clockStatus = 0;
         prepareNextSlide();
         return;
     }

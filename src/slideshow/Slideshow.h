@@ -8,20 +8,48 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
-class FormPicture;
+struct AppState;
+struct MainLabels;
+struct WindowClocks;
+class Catalogue;
+class ControlBar;
+class DiagnosticsSink;
+class LoadingAids;
 class PictureBox;
+class QWidget;
+class SettingsFiles;
+class SlideSetBuilder;
 class ucAniGIF;
 class WebCapture;
+
+// What the slideshow asks of the run control and the panel; the main window
+// sets them once. Each is a plain call where the slideshow makes it.
+struct SlideshowHooks {
+    // Ends the program after a fatal condition: nothing more ticks.
+    std::function<void()> endProgram;
+    // The panel names the display mode now set.
+    std::function<void()> showDisplayModeName;
+    // The panel marks its slide-time, reload and display-mode fields: the
+    // display mode has changed.
+    std::function<void()> markTimingFields;
+};
 
 // The slideshow: the clock's tick, drawing one slide on one of the three
 // surfaces, the display-mode switch and the animated slides.
 class Slideshow {
 public:
-    explicit Slideshow(FormPicture &form);
+    // Draws on `window`, under the status labels; reloads through the
+    // builder and synchronises the catalogue itself.
+    Slideshow(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+              SlideSetBuilder &slides, Catalogue &catalogue, SettingsFiles &settings, DiagnosticsSink &diagnostics);
     ~Slideshow();
+
+    // Set once, before the first tick.
+    SlideshowHooks hooks;
 
     // Draws the picture as the slide at GLOBAL_IMAGE_CURRENT_POINTER. False,
     // with the previous slide left up, when the picture cannot be drawn.
@@ -31,6 +59,8 @@ public:
     void ShowPictureSurface();
     void ShowWebSurface();
     void ShowAnimationSurface();
+    // Moves the animation surface out of sight (before a page capture).
+    void parkAnimation();
 
     // The tick of imgClock. A step by key does not count towards the
     // refresh and reload periods; the reload key reloads now.
@@ -55,6 +85,7 @@ public:
 
     PictureBox *fotoBrowser;
     ucAniGIF *ucAniGIF1;
+    std::unique_ptr<LoadingAids> loading;     // what the slide-set builder shows while it loads
     std::unique_ptr<WebCapture> webCapture;   // web pages turned into slides
     FrameCache frames;
 
@@ -74,7 +105,15 @@ private:
     QStringList creditWords(int p, bool report);
     QString creditCaption(int p);
 
-    FormPicture &w;
+    QWidget &window;
+    AppState &state;
+    WindowClocks &clocks;
+    MainLabels &labels;
+    ControlBar &bar;
+    SlideSetBuilder &slides;
+    Catalogue &catalogue;
+    SettingsFiles &settings;
+    DiagnosticsSink &diagnostics;
     std::uint64_t m_creditMessageBuild = ~std::uint64_t{0};
     QStringList m_creditLinesLogged;
 };

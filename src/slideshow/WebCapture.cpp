@@ -1,7 +1,5 @@
 #include "slideshow/WebCapture.h"
 
-#include "acquisition/SlideSetBuilder.h"
-#include "core/FormPicture.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
@@ -10,8 +8,12 @@
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/LoadingAids.h"
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebSurface.h"
+#include "state/AppState.h"
+#include "state/MainLabels.h"
+#include "state/WindowClocks.h"
 
 #include <QDeadlineTimer>
 #include <QBuffer>
@@ -58,9 +60,11 @@ bool WebCapture::hasDrawn(const QImage &shot)
     return false;
 }
 
-WebCapture::WebCapture(FormPicture &form) : w(form)
+WebCapture::WebCapture(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+                       Slideshow &show, LoadingAids &loading)
+    : m_window(window), state(state), clocks(clocks), labels(labels), bar(bar), m_show(show), m_loading(loading)
 {
-    w.Timer4000.setHandler([this] { Timer4000_Timer(); });
+    clocks.Timer4000.setHandler([this] { Timer4000_Timer(); });
 }
 
 WebCapture::~WebCapture()
@@ -69,38 +73,38 @@ WebCapture::~WebCapture()
     releasePage();
 }
 
-QString WebCapture::bitmapPath() const { return w.pictureFileStem + QStringLiteral("HTTP_IMG.bmp"); }
+QString WebCapture::bitmapPath() const { return pageBitmapPath(state.pictureFileStem); }
 
 bool WebCapture::stillWanted(std::uint64_t generation) const
 {
-    return generation == m_generation && !EventPump::quitRequested() && !w.ExitToProgram;
+    return generation == m_generation && !EventPump::quitRequested() && !state.ExitToProgram;
 }
 
-void WebCapture::Timer4000_Timer() { w.Timer4000.setEnabled(false); }
+void WebCapture::Timer4000_Timer() { clocks.Timer4000.setEnabled(false); }
 
 bool WebCapture::waitTimer4000(int ms, std::uint64_t generation)
 {
-    w.Timer4000.setInterval(ms);
-    w.Timer4000.setEnabled(true);
+    clocks.Timer4000.setInterval(ms);
+    clocks.Timer4000.setEnabled(true);
     // The timer ends the wait; the deadline only guards against a timer
     // that cannot tick (held before the window is on screen).
     const QDeadlineTimer guard(2LL * platform::Clock::toReal(ms) + 2000);
-    while (w.Timer4000.Enabled() && !guard.hasExpired()) {
+    while (clocks.Timer4000.Enabled() && !guard.hasExpired()) {
         if (!stillWanted(generation)) {
             if (generation == m_generation)
-                w.Timer4000.setEnabled(false);
+                clocks.Timer4000.setEnabled(false);
             return false;
         }
         EventPump::Sleep(kWaitStepMs);
     }
-    w.Timer4000.setEnabled(false);
+    clocks.Timer4000.setEnabled(false);
     return stillWanted(generation);
 }
 
 bool WebCapture::waitForPage(std::uint64_t generation)
 {
     const QDeadlineTimer deadline(platform::Clock::toReal(kPageLoadLimitMs));
-    while (!w.WebPageToImgEnd) {
+    while (!state.WebPageToImgEnd) {
         if (!stillWanted(generation) || deadline.hasExpired())
             return false;
         EventPump::Sleep(kWaitStepMs);
@@ -110,12 +114,12 @@ bool WebCapture::waitForPage(std::uint64_t generation)
 
 void WebCapture::webvis_PageLoaded(std::uint64_t generation, bool ok)
 {
-    if (generation != m_generation || !w.Http2BmpRunning)
+    if (generation != m_generation || !state.Http2BmpRunning)
         return;
     // A page that moves on (a redirect by script) reports again; the last
     // report counts.
     m_lastLoadOk = ok;
-    w.WebPageToImgEnd = true;
+    state.WebPageToImgEnd = true;
 }
 
 void WebCapture::navigate(std::uint64_t generation)
@@ -130,11 +134,11 @@ void WebCapture::navigate(std::uint64_t generation)
         // The page's icon never shows; do not fetch it.
         m_profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     }
-    m_page = new slideshow::SilentPage(m_profile.get(), w.browserSilent, w.webvis);
-    QObject::connect(m_page, &QWebEnginePage::loadFinished, w.webvis,
+    m_page = new slideshow::SilentPage(m_profile.get(), state.browserSilent, labels.webvis);
+    QObject::connect(m_page, &QWebEnginePage::loadFinished, labels.webvis,
                      [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
-    w.webvis->setPage(m_page);
-    m_page->load(QUrl(w.webPageAddress, QUrl::TolerantMode));
+    labels.webvis->setPage(m_page);
+    m_page->load(QUrl(state.webPageAddress, QUrl::TolerantMode));
 }
 
 void WebCapture::releasePage()
@@ -154,31 +158,31 @@ void WebCapture::releasePage()
 WebCapture::Outcome WebCapture::CaptureWebPage()
 {
     const std::uint64_t generation = ++m_generation;
-    if (EventPump::quitRequested() || w.ExitToProgram)
+    if (EventPump::quitRequested() || state.ExitToProgram)
         return Outcome::GaveUp;
-    if (!platform::isWebAddress(w.webPageAddress)) {
+    if (!platform::isWebAddress(state.webPageAddress)) {
         // A page address from the catalogue that is no web address would
         // show the user's own files.
         qCWarning(lcDownload).noquote() << "page address refused, not http or https:"
-                                        << w.webPageAddress.left(200);
+                                        << state.webPageAddress.left(200);
         return Outcome::PageFailed;
     }
 
-    w.slides->DownloadPreview->hide();                                         // 1
-    w.WebPageToImgEnd = false;
-    w.Http2BmpRunning = true;
+    m_loading.DownloadPreview->hide();                                         // 1
+    state.WebPageToImgEnd = false;
+    state.Http2BmpRunning = true;
     m_lastLoadOk = true;
 
     navigate(generation);                                                      // 2
-    w.webvis->Move(0, 0, static_cast<float>(platform::Screen::widthTwips()),
+    labels.webvis->Move(0, 0, static_cast<float>(platform::Screen::widthTwips()),
                    static_cast<float>(platform::Screen::heightTwips()));
 
     Outcome outcome = Outcome::Captured;
     const auto run = [&]() -> Outcome {
         if (!waitTimer4000(2000, generation))                                  // 3
             return Outcome::GaveUp;
-        w.slideshow->ShowWebSurface();                                         // 4
-        w.bar->Nascondi_Barra(w.whoWeAre, w.lCountDown);
+        m_show.ShowWebSurface();                                               // 4
+        bar.Nascondi_Barra(labels.whoWeAre, labels.lCountDown);
         if (!waitForPage(generation)) {                                        // 5
             if (!stillWanted(generation))
                 return Outcome::GaveUp;
@@ -187,7 +191,7 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
             if (!hasDrawn(grabView()))
                 return Outcome::TimedOut;
             qCInfo(lcDownload).noquote() << "page not complete within" << kPageLoadLimitMs / 1000
-                                         << "s, captured as drawn:" << w.webPageAddress.left(200);
+                                         << "s, captured as drawn:" << state.webPageAddress.left(200);
             StayOnTop();
             return SaveScreenBitmap() ? Outcome::Captured : Outcome::NotSaved;
         }
@@ -206,11 +210,11 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
     // A newer capture has taken the control over and restores it itself.
     if (generation != m_generation)
         return Outcome::GaveUp;
-    w.Http2BmpRunning = false;                                                 // 8
+    state.Http2BmpRunning = false;                                             // 8
     StopStayOnTop();
-    w.slideshow->ShowPictureSurface();
-    w.bar->Esponi_Barra(w.whoWeAre, w.lCountDown);
-    w.slides->DownloadPreview->show();
+    m_show.ShowPictureSurface();
+    bar.Esponi_Barra(labels.whoWeAre, labels.lCountDown);
+    m_loading.DownloadPreview->show();
     releasePage();
     return outcome;
 }
@@ -218,10 +222,10 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
 void WebCapture::SetWindowTopMost(bool on)
 {
     // Only the stacking hint changes; position and size stay as they are.
-    if (QWindow *window = w.windowHandle())
+    if (QWindow *window = m_window.windowHandle())
         window->setFlag(Qt::WindowStaysOnTopHint, on);
     if (on)
-        w.raise();
+        m_window.raise();
 }
 
 void WebCapture::StayOnTop() { SetWindowTopMost(true); }
@@ -230,19 +234,19 @@ void WebCapture::StopStayOnTop() { SetWindowTopMost(false); }
 
 bool WebCapture::isTopMost() const
 {
-    const QWindow *window = w.windowHandle();
+    const QWindow *window = m_window.windowHandle();
     return window && window->flags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 QImage WebCapture::grabView() const
 {
     // At the screen's device pixels: a HiDPI screen's page keeps its detail.
-    const QSize size = (QSizeF(screenPixels()) * w.webvis->devicePixelRatioF()).toSize();
+    const QSize size = (QSizeF(screenPixels()) * labels.webvis->devicePixelRatioF()).toSize();
     if (size.isEmpty())
         return {};
     // The control renders itself: whatever lies over it on the screen is not
     // part of its pixels.
-    QImage shot = w.webvis->grab().toImage();
+    QImage shot = labels.webvis->grab().toImage();
     if (shot.isNull())
         return {};
     shot = shot.convertToFormat(QImage::Format_RGB32);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acquisition/PageCapture.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QString>
@@ -7,8 +9,14 @@
 #include <cstdint>
 #include <memory>
 
-class FormPicture;
+struct AppState;
+struct MainLabels;
+struct WindowClocks;
+class ControlBar;
+class LoadingAids;
 class QWebEngineProfile;
+class QWidget;
+class Slideshow;
 
 namespace slideshow {
 class SilentPage;
@@ -26,15 +34,13 @@ public:
     // whole slide set on one dead page.
     static constexpr int kPageLoadLimitMs = 60000;
 
-    enum class Outcome {
-        Captured,    // the bitmap holds the page
-        PageFailed,  // the page could not be loaded (no host, refused, ...)
-        TimedOut,    // no completion and nothing drawn within kPageLoadLimitMs
-        NotSaved,    // the bitmap could not be written
-        GaveUp,      // the program is quitting, or a newer capture took over
-    };
+    // TimedOut: no completion and nothing drawn within kPageLoadLimitMs.
+    using Outcome = PageCaptureOutcome;
 
-    explicit WebCapture(FormPicture &form);
+    // Captures in the window's browser control webvis, on the slideshow's web
+    // surface; the bar and the loading preview's caption stay out of the page.
+    WebCapture(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+               Slideshow &show, LoadingAids &loading);
     ~WebCapture();
 
     Outcome CaptureWebPage();
@@ -68,7 +74,13 @@ private:
     void releasePage();
     void SetWindowTopMost(bool on);
 
-    FormPicture &w;
+    QWidget &m_window;
+    AppState &state;
+    WindowClocks &clocks;
+    MainLabels &labels;
+    ControlBar &bar;
+    Slideshow &m_show;
+    LoadingAids &m_loading;
     std::unique_ptr<QWebEngineProfile> m_profile;
     QPointer<slideshow::SilentPage> m_page;
     std::uint64_t m_generation = 0;

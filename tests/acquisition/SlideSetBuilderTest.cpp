@@ -4,6 +4,7 @@
 #include "anigif/ucAniGIF.h"
 #include "panel/SetupPanel.h"
 #include "server/ServerProcess.h"
+#include "slideshow/LoadingAids.h"
 #include "slideshow/PictureBox.h"
 #include "slideshow/SlideLayout.h"
 #include "slideshow/Slideshow.h"
@@ -444,13 +445,13 @@ TEST_F(Builder, TheUpdateNoticeHasItsPicturesSize)
     QSize seen;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (!form->slides->MessaggioAggiornate->isHidden())
-            seen = form->slides->MessaggioAggiornate->size();
+        if (!form->slideshow->loading->MessaggioAggiornate->isHidden())
+            seen = form->slideshow->loading->MessaggioAggiornate->size();
     });
     probe.start(5);
     EXPECT_TRUE(form->BuildSlideSet(2));
-    const QSize picture = form->slides->MessaggioAggiornate->pixmap().size();
+    const QSize picture = form->slideshow->loading->MessaggioAggiornate->pixmap().size();
     ASSERT_FALSE(picture.isEmpty());
     EXPECT_EQ(seen, picture);
-    EXPECT_EQ(form->slides->MessaggioAggiornate->pos(), QPoint(200, 133));   // 3000 and 2000 twips at 96 DPI
+    EXPECT_EQ(form->slideshow->loading->MessaggioAggiornate->pos(), QPoint(200, 133));   // 3000 and 2000 twips at 96 DPI
 }

@@ -1,3 +1,4 @@
+#include "acquisition/SlideTime.h"
 #include "core/FormPicture.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/SetupPanel.h"
@@ -5,7 +6,6 @@
 #include "platform/Screen.h"
 #include "settings/LanguageFiles.h"
 #include "settings/ProxyFiles.h"
-#include "slideshow/ClockArithmetic.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempPortable.h"
 
@@ -256,7 +256,7 @@ TEST_F(Settings, ReadFailureDisablesTheClockAndForgetsTheFiles)
 TEST_F(Settings, ValuesReadFromTheFileKeepThePanelsBounds)
 {
     const auto slideMs = [this] {
-        return slideshow::slideIntervalMs(slideshow::leadingNumber(form->SSTCfg->SSTCfg_timeRefresh->text()));
+        return acquisition::slideIntervalMs(acquisition::leadingNumber(form->SSTCfg->SSTCfg_timeRefresh->text()));
     };
     portable.write("Cirrolith4_Config.dat", "-5\r\n0\r\nFull_Screen\r\n\r\n\r\n");
     EXPECT_TRUE(form->settings.ReadConfig());

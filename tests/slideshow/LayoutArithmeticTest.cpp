@@ -1,4 +1,5 @@
 // Slide layouts, bar layout and the clock's arithmetic, without a display.
+#include "acquisition/SlideTime.h"
 #include "platform/Units.h"
 #include "slideshow/BarLayout.h"
 #include "slideshow/ClockArithmetic.h"
@@ -13,6 +14,9 @@
 #include <string>
 
 using namespace slideshow;
+using acquisition::kMaxTimerInterval;
+using acquisition::leadingNumber;
+using acquisition::slideIntervalMs;
 using platform::units::himetricToTwips;
 using platform::units::roundHalfEven;
 using platform::units::twipsToHimetric;
