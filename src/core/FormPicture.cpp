@@ -60,7 +60,7 @@ constexpr float kVersionLabelWidth = 2400;
 FormPicture::FormPicture(StartOptions options, QWidget *parent)
     : QWidget(parent),
       WindowClocks(this),
-      settings(*this),
+      settings(*this, *this),
       m_options(std::move(options))
 {
     // The artwork lives in a static library: without this call the linker
@@ -109,9 +109,9 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     townFiles = std::make_unique<TownFiles>(*this);
     generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
     panel = std::make_unique<PanelActions>(*this);
-    collections = std::make_unique<Collections>(*this);
+    collections = std::make_unique<Collections>(*this, settings);
     help = std::make_unique<HelpActions>(*this);
-    diagnostics = std::make_unique<Diagnostics>(*this);
+    diagnostics = std::make_unique<Diagnostics>(*this, *this, *this, *bar, *this);
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
         QPalette pal = label->palette();
@@ -123,6 +123,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     slides = std::make_unique<SlideSetBuilder>(*this);
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
+
+    wireSettings();
 }
 
 FormPicture::~FormPicture() = default;

@@ -184,13 +184,13 @@ void PanelActions::SSTCfg_FileUser_Click()
     if (chosen.isEmpty())
         return;
     w.ownPictureFile = chosen;
-    w.SSTCfg->SSTCfg_LblinserisciImg->setText(chosen);
+    w.running.setOwnPicture(chosen);
     w.settingsChanged = 1;
 }
 
 void PanelActions::SSTCfg_resetUserImg_Click()
 {
     w.settingsChanged = 1;
-    w.SSTCfg->SSTCfg_LblinserisciImg->setText(QString());
+    w.running.setOwnPicture(QString());
     w.ownPictureFile.clear();
 }

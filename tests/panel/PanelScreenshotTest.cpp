@@ -27,7 +27,7 @@ protected:
                        "CHART Mediterranean wind", "WEBCAM Courmayeur slopes", "SAT Africa dust",
                        "RADAR Iberia storms", "CHART Arctic ice"});
         select({0, 2, 3, 7});
-        panel().SSTCfg_LblinserisciImg->setText(root.path() + QStringLiteral("/Data/Mont Blanc.jpg"));
+        form->running.setOwnPicture(root.path() + QStringLiteral("/Data/Mont Blanc.jpg"));
         form->setGeometry(0, 0, 1920, 1080);
         form->show();
         panel().show();
