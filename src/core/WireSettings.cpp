@@ -3,10 +3,10 @@
 #include "catalogue/Catalogue.h"
 #include "collections/Collections.h"
 #include "diagnostics/Diagnostics.h"
-#include "language/Language.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/HelpActions.h"
 #include "panel/LanguageFrame.h"
+#include "panel/PanelLanguage.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "settings/LanguageFiles.h"
@@ -41,7 +41,7 @@ void FormPicture::wireSettings()
     };
     languageFiles->hooks.hideLanguageQuestion = [this] { Frame_Select_Language->hide(); };
     languageFiles->hooks.clearLanguageAnswer = [this] { Frame_Select_Language->selectNone(); };
-    languageFiles->hooks.applyLanguage = [this] { ApplyLanguage(*this); };
+    languageFiles->hooks.applyLanguage = [this] { ApplyLanguage(*SSTCfg, *this, Lingua); };
 
     proxyFiles->diagnostics = diagnostics.get();
     proxyFiles->hooks.showProxyFields = [this](const ProxyFileContent &content) {
@@ -94,5 +94,5 @@ void FormPicture::wireSettings()
                      [this] { collections->SSTCfg_Loadcnf_Click(); });
 
     diagnostics->hooks.openOnlineHelp = [this] { help->OpenOnlineHelp(); };
-    diagnostics->hooks.applyLanguage = [this] { ApplyLanguage(*this); };
+    diagnostics->hooks.applyLanguage = [this] { ApplyLanguage(*SSTCfg, *this, Lingua); };
 }

@@ -5,7 +5,7 @@
 #include "catalogue/CatalogueProtocol.h"
 #include "core/FormPicture.h"
 #include "diagnostics/Diagnostics.h"
-#include "language/Language.h"
+#include "panel/PanelLanguage.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "platform/DialogService.h"
@@ -56,7 +56,7 @@ void PanelActions::btSetup_Click()
     w.SSTCfg->ShowCollectionControls();                                        // 3
     w.catalogue->CheckVersion();
     w.catalogue->DownloadCollections();
-    ApplyHelpTexts(w);                                                         // 4
+    ApplyHelpTexts(*w.SSTCfg, w.Lingua);                                                         // 4
     if (w.clockStatus == 0) {                                                  // 5
         w.whoWeAre->setEnabled(false);
         w.bar->btSetup->setEnabled(false);
