@@ -1,12 +1,12 @@
 #include "collections/Collections.h"
 
 #include "collections/CollectionFile.h"
-#include "core/FormPicture.h"
-#include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
 #include "platform/TextFile.h"
+#include "settings/SettingsFiles.h"
+#include "state/AppState.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,34 +42,24 @@ std::optional<QString> reloadedMessage(int lingua)
 
 } // namespace
 
-Collections::Collections(FormPicture &form) : w(form)
-{
-    SetupPanel &p = *w.SSTCfg;
-    QObject::connect(p.SSTCfg_BackUpcnf, &platform::ClickLabel::clicked, &m_connections,
-                     [this] { SSTCfg_BackUpcnf_Click(); });
-    QObject::connect(p.SSTCfg_Loadcnf, &platform::ClickLabel::clicked, &m_connections,
-                     [this] { SSTCfg_Loadcnf_Click(); });
-}
-
 void Collections::SSTCfg_BackUpcnf_Click()
 {
-    w.settings.saveAll();
-    w.SSTCfg->ShowSaveProgress();
+    settings.saveAll();
+    hooks.showSaveProgress();
 
     const collection::Stamp stamp = collection::stampFor(now());
-    const QString base = w.Cirrolith_Collections_Dir + u'/';
+    const QString base = s.Cirrolith_Collections_Dir + u'/';
     const QString copy = base + collection::fileName(stamp, QStringLiteral(".dat"));
     QString failedPath, error;
-    if (const auto listFile = platform::textfile::readAll(w.settings.pictureListPath())) {
+    if (const auto listFile = platform::textfile::readAll(settings.pictureListPath())) {
         if (!platform::textfile::writeAtomic(copy, *listFile, &error))
             failedPath = copy;
     }
 
     QStringList selected;
-    QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
-    for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->isSelected())
-            selected << list->item(i)->text();
+    for (int i = 0; i < s.running.rowCount(); ++i) {
+        if (s.running.isSelected(i))
+            selected << s.running.rows()[i];
     }
     const QString xmlPath = base + collection::fileName(stamp, QStringLiteral(".xml"));
     if (failedPath.isEmpty() &&
@@ -85,7 +75,7 @@ void Collections::SSTCfg_BackUpcnf_Click()
         return;
     }
     qCInfo(lcSettings, "collection saved: %s", qPrintable(xmlPath));
-    if (auto text = savedMessage(w.Lingua)) {
+    if (auto text = savedMessage(s.Lingua)) {
         // The name of the file as it is on disk.
         DialogService::current().MsgBox(*text + QStringLiteral("\r\n") + xmlPath, MsgButtons::OK);
     }
@@ -100,7 +90,6 @@ void Collections::SSTCfg_Loadcnf_Click()
 void Collections::LoadCollection()
 {
     DialogService &dialogs = DialogService::current();
-    SetupPanel &p = *w.SSTCfg;
     platform::OpenFileRequest request;
     request.title = QStringLiteral("Restore or Load Configuration File");
     request.folder = QDir::currentPath();
@@ -115,13 +104,11 @@ void Collections::LoadCollection()
         return;
     }
 
-    QListWidget *list = p.Tabella_Mappe_Selezionate;
-    std::fill(w.ItemsCodePic.begin(), w.ItemsCodePic.begin() + kListLoopEnd, QStringLiteral("0"));
-    for (int k = 0; k < list->count() && k < kListSize; ++k)
-        w.ItemsCodePic[k] = collection::CodeForMatch(list->item(k)->text());
+    std::fill(s.ItemsCodePic.begin(), s.ItemsCodePic.begin() + kListLoopEnd, QStringLiteral("0"));
+    for (int k = 0; k < s.running.rowCount() && k < kListSize; ++k)
+        s.ItemsCodePic[k] = collection::CodeForMatch(s.running.rows()[k]);
 
-    p.Wait_Ico->show();
-    p.Wait_Ico->raise();
+    hooks.showWaitIcon();
     platform::EventPump::DoEvents();
 
     std::optional<QStringList> codes;
@@ -130,40 +117,38 @@ void Collections::LoadCollection()
         codes = collection::readCodes(file.read(collection::kMaxFileBytes + 1));
     if (!codes) {
         dialogs.MsgBox(QStringLiteral("Error: Failed to load xml data from file."), MsgButtons::OK);
-        p.Wait_Ico->hide();
+        hooks.hideWaitIcon();
         // The default selection applies to a list without items, which has
         // nothing to select: the selection stays as it was.
         return;
     }
     selectCodes(*codes);
 
-    p.Wait_Ico->hide();
-    if (auto text = reloadedMessage(w.Lingua))
+    hooks.hideWaitIcon();
+    if (auto text = reloadedMessage(s.Lingua))
         dialogs.MsgBox(*text, MsgButtons::OK);
     saveAndReload();
 }
 
 void Collections::selectCodes(const QStringList &codes)
 {
-    QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
-    const int items = std::min(list->count(), kListSize);
+    const int items = std::min(s.running.rowCount(), kListSize);
     for (const QString &code : codes) {
         for (int k = 0; k < items; ++k) {
-            if (collection::codesMatch(w.ItemsCodePic[k], code))
-                list->item(k)->setSelected(true);
+            if (collection::codesMatch(s.ItemsCodePic[k], code))
+                s.running.setSelected(k, true);
         }
     }
 }
 
 void Collections::saveAndReload()
 {
-    SetupPanel &p = *w.SSTCfg;
-    p.setCurrentIndex(SetupPanel::TabRunExit);
-    w.settings.saveAll();
-    p.ShowSaveProgress();
-    w.settings.ReadPictureList();
-    if (p.Tabella_Mappe_Selezionate->count() == 0)
+    hooks.showRunExitPage();
+    settings.saveAll();
+    hooks.showSaveProgress();
+    settings.ReadPictureList();
+    if (s.running.rowCount() == 0)
         DialogService::current().MsgBox(QStringLiteral("Error: reaload valid XML file"), MsgButtons::OK);
-    w.settingsChanged = 1;
-    w.GLOBAL_IMAGE_CURRENT_POINTER = 0;
+    s.settingsChanged = 1;
+    s.GLOBAL_IMAGE_CURRENT_POINTER = 0;
 }

@@ -1,16 +1,27 @@
 #pragma once
 
 #include <QDateTime>
-#include <QObject>
 
 #include <functional>
 
-class FormPicture;
+struct AppState;
+class SettingsFiles;
 
-// Saving the panel's selection as a collection file and loading one back.
+// What saving and loading a collection asks of the panel above it.
+struct CollectionsHooks {
+    // Shows that the settings are being saved.
+    std::function<void()> showSaveProgress;
+    // Shows and hides the sign that a collection file is being read.
+    std::function<void()> showWaitIcon;
+    std::function<void()> hideWaitIcon;
+    // Brings the run and exit page of the panel to the front.
+    std::function<void()> showRunExitPage;
+};
+
+// Saving the picture selection as a collection file and loading one back.
 class Collections {
 public:
-    explicit Collections(FormPicture &form);
+    Collections(AppState &state, SettingsFiles &settings) : s(state), settings(settings) {}
 
     void SSTCfg_BackUpcnf_Click();
     void SSTCfg_Loadcnf_Click();
@@ -19,10 +30,12 @@ public:
     // The time a save is stamped with.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
+    CollectionsHooks hooks;
+
 private:
     void selectCodes(const QStringList &codes);
     void saveAndReload();
 
-    FormPicture &w;
-    QObject m_connections;   // ends the handlers' connections with this object
+    AppState &s;
+    SettingsFiles &settings;
 };

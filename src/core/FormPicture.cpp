@@ -61,10 +61,10 @@ constexpr float kVersionLabelWidth = 2400;
 FormPicture::FormPicture(StartOptions options, QWidget *parent)
     : QWidget(parent),
       WindowClocks(this),
-      settings(*this),
+      settings(*this, *this),
       panelContext{*this, *this, *this, *this, SSTCfg, FormYourTown, Frame_Select_Connection,
                    Frame_Select_Language, bar, settings, proxyFiles, languageFiles, townFiles,
-                   catalogue, slides, slideshow, diagnostics, collections, help, {}},
+                   catalogue, slides, slideshow, diagnostics, collections, help},
       m_options(std::move(options))
 {
     // The artwork lives in a static library: without this call the linker
@@ -103,7 +103,6 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     SSTCfg = new SetupPanel(this);
     mirrorRunningSettings(*SSTCfg, running);
     SSTCfg->hide();
-    panelContext.applyHelpTexts = [this] { ApplyHelpTexts(*this); };
     Frame_Select_Connection = new ConnectionFrame(panelContext, this);
     Frame_Select_Connection->hide();
     Frame_Select_Language = new LanguageFrame(panelContext, this);
@@ -114,9 +113,9 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     townFiles = std::make_unique<TownFiles>(*this);
     generalClock.setHandler([this] { catalogue->generalClock_Timer(); });
     panel = std::make_unique<PanelActions>(panelContext);
-    collections = std::make_unique<Collections>(*this);
+    collections = std::make_unique<Collections>(*this, settings);
     help = std::make_unique<HelpActions>(panelContext);
-    diagnostics = std::make_unique<Diagnostics>(*this);
+    diagnostics = std::make_unique<Diagnostics>(*this, *this, *this, *bar, *this);
 
     for (platform::Label *label : {whoWeAre, lCountDown, lGeneric, lblMsgUser, lVersion}) {
         QPalette pal = label->palette();
@@ -130,6 +129,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
 
+    wireSettings();
     wireCatalogue();
     wireShow();
 }

@@ -70,6 +70,10 @@ public:
     bool BuildSlideSet(int mode);
     void OpenSetupPanel();
 
+    // Wiring of each subsystem group to the window and the panel, once every
+    // subsystem exists.
+    void wireSettings();
+
     static QString versionLabel();
     static QString productBanner();
 
@@ -95,8 +99,6 @@ public:
     std::unique_ptr<HelpActions> help;           // help page, remote assistance, About
     std::unique_ptr<Diagnostics> diagnostics;    // the diagnostic windows
     std::unique_ptr<KioskInput> kiosk;           // keys, pointer, screen blanking
-
-    QString helpFile;
 
     bool blackBackground() const { return m_blackBackground; }
 

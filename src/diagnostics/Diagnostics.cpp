@@ -1,17 +1,16 @@
 #include "diagnostics/Diagnostics.h"
 
-#include "core/FormPicture.h"
 #include "diagnostics/DebugText.h"
 #include "diagnostics/DebugWindows.h"
-#include "language/Language.h"
-#include "panel/HelpActions.h"
-#include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "settings/ConfigFile.h"
 #include "slideshow/ControlBar.h"
+#include "state/AppState.h"
+#include "state/MainLabels.h"
+#include "state/WindowClocks.h"
 
 #include <algorithm>
 #include <limits>
@@ -20,9 +19,11 @@ using platform::DialogService;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-Diagnostics::Diagnostics(FormPicture &form) : w(form)
+Diagnostics::Diagnostics(AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
+                         QWidget &window)
+    : s(state), clocks(clocks), labels(labels), window(window)
 {
-    QObject::connect(w.bar->btHelp, &platform::ClickLabel::clicked, &m_connections, [this] { btHelp_Click(); });
+    QObject::connect(bar.btHelp, &platform::ClickLabel::clicked, &m_connections, [this] { btHelp_Click(); });
 }
 
 Diagnostics::~Diagnostics()
@@ -34,7 +35,7 @@ Diagnostics::~Diagnostics()
 DisplayDebug &Diagnostics::debugWindow()
 {
     if (!m_debug) {
-        m_debug = new DisplayDebug(&w);
+        m_debug = new DisplayDebug(&window);
         wire(*m_debug);
     }
     return *m_debug;
@@ -55,7 +56,7 @@ void Diagnostics::wire(DisplayDebug &d)
 DisplayDebug2 &Diagnostics::listViewer()
 {
     if (!m_viewer) {
-        m_viewer = new DisplayDebug2(&w);
+        m_viewer = new DisplayDebug2(&window);
         DisplayDebug2 &v = *m_viewer;
         QObject::connect(v.Command_Nascondi, &QPushButton::clicked, &v, [this] { Command_Nascondi_Click(); });
         for (int i = 0; i < diagnostics::kViewerLists; ++i)
@@ -102,7 +103,7 @@ void Diagnostics::RefreshDebugDump()
         return;
     d.ArrayDebug->show();
     d.ArrayDebug->raise();
-    d.ArrayDebug->setText(diagnostics::debugDump(w));
+    d.ArrayDebug->setText(diagnostics::debugDump(s));
 }
 
 void Diagnostics::ShowReplyArrived()
@@ -144,58 +145,58 @@ void Diagnostics::showSlideAddress(const QString &address) { debugWindow().url_a
 
 void Diagnostics::btHelp_Click()
 {
-    if (w.debugMode != 1) {
-        w.help->OpenOnlineHelp();
+    if (s.debugMode != 1) {
+        hooks.openOnlineHelp();
         return;
     }
     DisplayDebug2 &v = listViewer();
     v.show();
     v.raise();
     for (int i = 0; i < diagnostics::kViewerLists; ++i)
-        v.ListData_txt[i]->setCaption(diagnostics::viewerCaption(w, i));
+        v.ListData_txt[i]->setCaption(diagnostics::viewerCaption(s, i));
 }
 
 void Diagnostics::dbDisplay_Timer()
 {
     if (m_debug)
-        m_debug->dbRanVal->setCaption(QString::number(w.ranVal));
-    if (w.ExitToProgram)
+        m_debug->dbRanVal->setCaption(QString::number(s.ranVal));
+    if (s.ExitToProgram)
         platform::ProcessEnd::request(0);
 }
 
 void Diagnostics::dbSetDwload_Click()
 {
-    if (w.flagCmdButton != CmdRun) {
+    if (s.flagCmdButton != CmdRun) {
         DialogService::current().MsgBox(QStringLiteral("Clock busy Dwload"), MsgButtons::OK, MsgIcon::Exclamation,
                                         QStringLiteral("Warning!"));
         return;
     }
     // Without a reload period there is nothing to time the reload by.
-    const QString period = w.SSTCfg->SSTCfg_timeDwLoad->text();
+    const QString period = s.running.reloadMinutes();
     if (!isNumeric(period))
         return;
     // Kept as the 16-bit value the tick restores; a longer interval would
     // come back negative and stop the clock.
-    w.timerClockSave = static_cast<std::int16_t>(
-        std::min(w.imgClock.Interval(), static_cast<int>(std::numeric_limits<std::int16_t>::max())));
-    w.imgClock.setEnabled(false);
-    w.imgClock.setInterval(1000);
-    w.clockFromDebugSet = 1;
-    w.GLOBAL_IMAGE_CURRENT_POINTER = 0;
+    s.timerClockSave = static_cast<std::int16_t>(
+        std::min(clocks.imgClock.Interval(), static_cast<int>(std::numeric_limits<std::int16_t>::max())));
+    clocks.imgClock.setEnabled(false);
+    clocks.imgClock.setInterval(1000);
+    s.clockFromDebugSet = 1;
+    s.GLOBAL_IMAGE_CURRENT_POINTER = 0;
     const double counter = std::clamp(numericValue(period) * 60 + 10, 0.0,
                                       static_cast<double>(std::numeric_limits<std::int32_t>::max()));
-    w.cntCounterDwLoadImage = static_cast<std::int32_t>(platform::units::roundHalfEven(counter));
-    w.imgClock.setEnabled(true);
+    s.cntCounterDwLoadImage = static_cast<std::int32_t>(platform::units::roundHalfEven(counter));
+    clocks.imgClock.setEnabled(true);
 }
 
 void Diagnostics::FlagflagCmdButton_Click()
 {
-    debugWindow().DisplayflagCmdButton->setText(QString::number(w.flagCmdButton));
+    debugWindow().DisplayflagCmdButton->setText(QString::number(s.flagCmdButton));
 }
 
 void Diagnostics::ViewClockStatus_Click()
 {
-    debugWindow().ValueClockStatus->setText(QString::number(w.clockStatus));
+    debugWindow().ValueClockStatus->setText(QString::number(s.clockStatus));
 }
 
 void Diagnostics::RunCalcolaSchermo_Click()
@@ -207,11 +208,11 @@ void Diagnostics::RunCalcolaSchermo_Click()
     d.Label2->setCaption(QString::number(width));
     d.Label4->setCaption(QString::number(height));
     d.Label10->setCaption(QString::number(d.Label4->Caption().toDouble() / d.Label2->Caption().toDouble()));
-    d.Label6->setCaption(QString::number(himetricToTwips(w.whoWeAre->Height())));
+    d.Label6->setCaption(QString::number(himetricToTwips(labels.whoWeAre->Height())));
     d.Label8->setCaption(QString::number(platform::Screen::twipsPerPixelY()));
 }
 
-void Diagnostics::Delete_Help_box_Click() { ApplyLanguage(w); }
+void Diagnostics::Delete_Help_box_Click() { hooks.applyLanguage(); }
 
 void Diagnostics::Text1_DblClick() { debugWindow().Text1->setPlainText(QString()); }
 

@@ -5,9 +5,23 @@
 #include <QObject>
 #include <QPointer>
 
-class FormPicture;
+#include <functional>
+
+struct AppState;
+struct WindowClocks;
+struct MainLabels;
+class ControlBar;
+class QWidget;
 class DisplayDebug;
 class DisplayDebug2;
+
+// What the diagnostic windows ask of the window above them.
+struct DiagnosticsHooks {
+    // Opens the help page (the bar's help button outside debug mode).
+    std::function<void()> openOnlineHelp;
+    // Puts the captions and help texts of the current language back.
+    std::function<void()> applyLanguage;
+};
 
 // The two diagnostic windows and their handlers. The status window exists in
 // every run (several parts of the program write into it), shown only in
@@ -15,7 +29,9 @@ class DisplayDebug2;
 // mode. Both are created on first access, hidden.
 class Diagnostics : public DiagnosticsSink {
 public:
-    explicit Diagnostics(FormPicture &form);
+    // The windows are made children of window; the bar's help button opens
+    // the list viewer.
+    Diagnostics(AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar, QWidget &window);
     ~Diagnostics() override;
 
     // What the other subsystems write into the windows.
@@ -59,10 +75,15 @@ public:
     void Command_Nascondi_Click();
     void ListData_txt_Click(int index);
 
+    DiagnosticsHooks hooks;
+
 private:
     void wire(DisplayDebug &d);
 
-    FormPicture &w;
+    AppState &s;
+    WindowClocks &clocks;
+    MainLabels &labels;
+    QWidget &window;
     QPointer<DisplayDebug> m_debug;
     QPointer<DisplayDebug2> m_viewer;
     bool m_timersReleased = false;

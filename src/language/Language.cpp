@@ -1,10 +1,5 @@
 #include "language/Language.h"
 
-#include "core/FormPicture.h"
-#include "panel/SetupPanel.h"
-
-#include <QLabel>
-
 #include <array>
 
 namespace language {
@@ -209,41 +204,3 @@ std::optional<QString> runExitHelp(int lingua) { return help(kRunExitHelp, lingu
 std::optional<QString> toolsTip(int lingua) { return help(kToolsTip, lingua); }
 
 } // namespace language
-
-void ApplyLanguage(FormPicture &form)
-{
-    const int lingua = form.Lingua;
-    if (auto tabs = language::tabCaptions(lingua)) {
-        SetupPanel &panel = *form.SSTCfg;
-        for (int tab = 0; tab < tabs->size(); ++tab) {
-            panel.setCurrentIndex(tab);
-            panel.setTabText(tab, tabs->at(tab));
-        }
-        for (const language::Caption &c : language::labelCaptions(lingua)) {
-            for (const QString &name : c.controls) {
-                if (auto *label = form.findChild<QLabel *>(name))
-                    label->setText(c.text);
-            }
-        }
-        for (const language::Caption &c : language::tooltips(lingua)) {
-            for (const QString &name : c.controls) {
-                if (auto *w = form.findChild<QWidget *>(name))
-                    w->setToolTip(c.text);
-            }
-        }
-    }
-    ApplyHelpTexts(form);
-}
-
-void ApplyHelpTexts(FormPicture &form)
-{
-    SetupPanel &panel = *form.SSTCfg;
-    const int lingua = form.Lingua;
-    panel.Label11->setText(language::clearListCaption(lingua));
-    if (auto text = language::displayTimersHelp(lingua))
-        panel.Box_Help_Display_Timer->setText(*text);
-    if (auto text = language::runExitHelp(lingua))
-        panel.Box_Help_Run_Exit->setText(*text);
-    if (auto text = language::toolsTip(lingua))
-        panel.LeftTipText->setText(*text);
-}

@@ -6,8 +6,6 @@
 #include <optional>
 #include <vector>
 
-class FormPicture;
-
 // The four languages of the user interface: captions, tooltips and the help
 // texts of the panel. Codes 1 English, 2 Italian, 3 French, 4 Spanish; any
 // other code has no table.
@@ -34,9 +32,3 @@ std::optional<QString> runExitHelp(int lingua);
 std::optional<QString> toolsTip(int lingua);
 
 } // namespace language
-
-// Applies the current language to the main window's captions and tooltips,
-// then its help texts. The panel is left on its Tools tab.
-void ApplyLanguage(FormPicture &form);
-// The help texts and the clear-list caption only; also run each time the panel opens.
-void ApplyHelpTexts(FormPicture &form);

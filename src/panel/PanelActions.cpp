@@ -6,7 +6,7 @@
 #include "catalogue/CatalogueProtocol.h"
 #include "panel/PanelContext.h"
 #include "diagnostics/Diagnostics.h"
-#include "language/Language.h"
+#include "panel/PanelLanguage.h"
 #include "panel/SetupPanel.h"
 #include "panel/TownFrame.h"
 #include "platform/DialogService.h"
@@ -58,7 +58,7 @@ void PanelActions::btSetup_Click()
     w.SSTCfg->ShowCollectionControls();                                        // 3
     w.catalogue->CheckVersion();
     w.catalogue->DownloadCollections();
-    w.applyHelpTexts();                                                         // 4
+    ApplyHelpTexts(*w.SSTCfg, w.state.Lingua);                                                         // 4
     if (w.state.clockStatus == 0) {                                                  // 5
         w.labels.whoWeAre->setEnabled(false);
         w.bar->btSetup->setEnabled(false);

@@ -4,7 +4,6 @@
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
-#include <functional>
 #include <memory>
 
 class Catalogue;
@@ -48,6 +47,4 @@ struct PanelContext {
     std::unique_ptr<Diagnostics> &diagnostics;
     std::unique_ptr<Collections> &collections;
     std::unique_ptr<HelpActions> &help;
-    // The panel's help texts in the user's language.
-    std::function<void()> applyHelpTexts;
 };

@@ -1,11 +1,8 @@
 #include "settings/LanguageFiles.h"
 
-#include "core/FormPicture.h"
-#include "language/Language.h"
-#include "panel/LanguageFrame.h"
-#include "panel/SetupPanel.h"
 #include "platform/EventPump.h"
 #include "platform/TextFile.h"
+#include "state/AppState.h"
 
 namespace tf = platform::textfile;
 
@@ -25,7 +22,7 @@ std::optional<std::int16_t> parseLanguageFile(const QByteArray &bytes)
 
 QString LanguageFiles::languagePath() const
 {
-    return w.workDirPrefix + QLatin1String(kLanguageFileName);
+    return s.workDirPrefix + QLatin1String(kLanguageFileName);
 }
 
 void LanguageFiles::LoadLanguage()
@@ -35,24 +32,20 @@ void LanguageFiles::LoadLanguage()
         AskLanguage();
         ReadLanguageFile();
     }
-    ApplyLanguage(w);
-    w.helpFile = w.appPath + QStringLiteral("/Cirrolith.html");
+    hooks.applyLanguage();
+    s.helpFile = s.appPath + QStringLiteral("/Cirrolith.html");
 }
 
 void LanguageFiles::AskLanguage()
 {
-    LanguageFrame &frame = *w.Frame_Select_Language;
-    frame.Move(w.SSTCfg->Left() - 250, w.SSTCfg->Top() - 250);
-    frame.show();
-    frame.raise();
-    w.show();
-    while (w.Lingua == LinguaNotChosen) {
-        if (platform::EventPump::quitRequested() || w.ExitToProgram)
+    hooks.showLanguageQuestion();
+    while (s.Lingua == LinguaNotChosen) {
+        if (platform::EventPump::quitRequested() || s.ExitToProgram)
             break;
         platform::EventPump::Sleep(200);
     }
-    frame.hide();
-    if (w.Lingua != LinguaNotChosen)
+    hooks.hideLanguageQuestion();
+    if (s.Lingua != LinguaNotChosen)
         WriteLanguageFile();
 }
 
@@ -62,23 +55,23 @@ bool LanguageFiles::ReadLanguageFile()
     const auto lingua = bytes ? parseLanguageFile(*bytes) : std::nullopt;
     if (!lingua)
         return false;
-    w.Lingua = *lingua;
+    s.Lingua = *lingua;
     return true;
 }
 
 void LanguageFiles::WriteLanguageFile()
 {
-    if (w.restartPending)   // a confirmed reset removed it for good
+    if (s.restartPending)   // a confirmed reset removed it for good
         return;
-    tf::writeIfChanged(languagePath(), formatLanguageFile(w.Lingua));
+    tf::writeIfChanged(languagePath(), formatLanguageFile(s.Lingua));
 }
 
 void LanguageFiles::ChangeLanguage()
 {
-    w.Frame_Select_Language->selectNone();
-    w.Lingua = LinguaNotChosen;
+    hooks.clearLanguageAnswer();
+    s.Lingua = LinguaNotChosen;
     AskLanguage();
     ReadLanguageFile();
-    ApplyLanguage(w);
+    hooks.applyLanguage();
     LoadLanguage();
 }

@@ -4,9 +4,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
-class FormPicture;
+struct AppState;
 
 // "Cirrolith4_Language.dat": the language code as a blank and one digit, no
 // line end.
@@ -18,11 +19,24 @@ QByteArray formatLanguageFile(std::int16_t lingua);
 // allowed. Anything else is a damaged file.
 std::optional<std::int16_t> parseLanguageFile(const QByteArray &bytes);
 
+// What asking for the language needs of the window above it.
+struct LanguageHooks {
+    // Puts the language question up near the panel, in front, with the main
+    // window shown.
+    std::function<void()> showLanguageQuestion;
+    // Takes the language question down.
+    std::function<void()> hideLanguageQuestion;
+    // Clears the answer the question shows, so it is asked afresh.
+    std::function<void()> clearLanguageAnswer;
+    // Puts the captions of the chosen language on the window and the panel.
+    std::function<void()> applyLanguage;
+};
+
 // The user's language: asked on the first run (and again from the panel),
 // kept in the language file.
 class LanguageFiles {
 public:
-    explicit LanguageFiles(FormPicture &form) : w(form) {}
+    explicit LanguageFiles(AppState &state) : s(state) {}
 
     void LoadLanguage();
     void AskLanguage();
@@ -34,6 +48,8 @@ public:
 
     QString languagePath() const;
 
+    LanguageHooks hooks;
+
 private:
-    FormPicture &w;
+    AppState &s;
 };

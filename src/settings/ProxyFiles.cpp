@@ -1,12 +1,9 @@
 #include "settings/ProxyFiles.h"
 
-#include "catalogue/Catalogue.h"
-#include "core/FormPicture.h"
-#include "diagnostics/DebugWindows.h"
-#include "diagnostics/Diagnostics.h"
-#include "panel/ConnectionFrame.h"
 #include "platform/TextFile.h"
 #include "platform/Transfer.h"
+#include "state/AppState.h"
+#include "state/DiagnosticsSink.h"
 
 #include <QFile>
 #include <QUrl>
@@ -76,8 +73,8 @@ ProxyEndpoint proxyEndpoint(const QString &address, const QString &portText)
     return endpoint;
 }
 
-QString ProxyFiles::proxyPath() const { return w.workDirPrefix + QLatin1String(kProxyFileName); }
-QString ProxyFiles::backupPath() const { return w.workDirPrefix + QLatin1String(kProxyBackupName); }
+QString ProxyFiles::proxyPath() const { return s.workDirPrefix + QLatin1String(kProxyFileName); }
+QString ProxyFiles::backupPath() const { return s.workDirPrefix + QLatin1String(kProxyBackupName); }
 
 void ProxyFiles::ReadProxyFile() { readInto(proxyPath()); }
 
@@ -94,34 +91,20 @@ void ProxyFiles::readInto(const QString &path)
 {
     // A missing or unreadable file reads as an empty one: direct connection.
     const ProxyFileContent content = parseProxyFile(tf::readAll(path).value_or(QByteArray()));
-    ConnectionFrame &frame = *w.Frame_Select_Connection;
-    if (content.address)
-        frame.Proxy_Address->setText(*content.address);
-    if (content.port)
-        frame.Proxy_Port->setText(*content.port);
-    if (content.username)
-        frame.Proxy_Username->setText(*content.username);
-    if (content.password)
-        frame.Proxy_Password->setText(*content.password);
-    frame.selectOption(content.enabled);
+    hooks.showProxyFields(content);
 }
 
 ProxyFields ProxyFiles::current() const
 {
-    const ConnectionFrame &frame = *w.Frame_Select_Connection;
-    ProxyFields fields;
-    fields.address = frame.Proxy_Address->text();
-    fields.port = frame.Proxy_Port->text();
-    fields.username = frame.Proxy_Username->text();
-    fields.password = frame.Proxy_Password->text();
-    fields.enabled = w.Proxy_Enabled;
+    ProxyFields fields = hooks.typedProxyFields();
+    fields.enabled = s.Proxy_Enabled;
     return fields;
 }
 
 void ProxyFiles::writeTo(const QString &path)
 {
     // After a confirmed reset the files it removed stay removed.
-    if (w.restartPending)
+    if (s.restartPending)
         return;
     // The password can be recovered from the file: owner only.
     tf::writeIfChanged(path, formatProxyFile(current()), nullptr, {.privateToOwner = true});
@@ -138,21 +121,18 @@ void ProxyFiles::ApplyProxySettings()
         transfer.clearProxy();
     }
     showInDiagnostics(transfer.proxy());
-    w.Wait_Type_Connection = true;
+    s.Wait_Type_Connection = true;
     WriteProxyFile();
     WriteProxyBackup();
 }
 
 void ProxyFiles::showInDiagnostics(const QNetworkProxy &proxy)
 {
-    if (!w.diagnostics)
+    if (!diagnostics)
         return;
-    DisplayDebug &d = w.diagnostics->debugWindow();
     const bool used = !proxy.hostName().isEmpty();
-    d.Proxy_Address->setText(proxy.hostName());
-    d.Proxy_Port->setText(used ? QString::number(proxy.port()) : QString());
-    d.Proxy_Username->setText(proxy.user());
-    d.Proxy_Password->setText(proxy.password());
+    diagnostics->showProxy(proxy.hostName(), used ? QString::number(proxy.port()) : QString(), proxy.user(),
+                           proxy.password());
 }
 
 void ProxyFiles::LoadProxySettings()
@@ -161,7 +141,7 @@ void ProxyFiles::LoadProxySettings()
         // After a reset the last settings come back from the backup; the user
         // confirms them once.
         ReadProxyBackup();
-        if (!w.catalogue->AskConnectionType())
+        if (!hooks.askConnectionType())
             return;   // closed unanswered: no proxy file is made up
     } else {
         ReadProxyFile();

@@ -4,9 +4,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
-class FormPicture;
+struct AppState;
+class DiagnosticsSink;
 class QNetworkProxy;
 
 // "Cirrolith4_Proxy.dat" and its backup "Cirrolith4_Proxy.bak": address,
@@ -49,11 +51,24 @@ struct ProxyEndpoint {
 };
 ProxyEndpoint proxyEndpoint(const QString &address, const QString &portText);
 
-// The proxy settings of the running program: the connection frame's controls,
-// the two files and the transfer service's proxy.
+// What the proxy settings need of the window above them.
+struct ProxyHooks {
+    // Puts the values a proxy file holds into the connection question: the
+    // lines present, then the choice of proxy or direct.
+    std::function<void(const ProxyFileContent &content)> showProxyFields;
+    // The proxy values typed into the connection question (the choice
+    // itself is Proxy_Enabled).
+    std::function<ProxyFields()> typedProxyFields;
+    // Asks proxy or direct and waits for the answer; false when the program
+    // was closed unanswered.
+    std::function<bool()> askConnectionType;
+};
+
+// The proxy settings of the running program: the connection question's
+// values, the two files and the transfer service's proxy.
 class ProxyFiles {
 public:
-    explicit ProxyFiles(FormPicture &form) : w(form) {}
+    explicit ProxyFiles(AppState &state) : s(state) {}
 
     void LoadProxySettings();
     void ReadProxyFile();
@@ -65,6 +80,10 @@ public:
     QString proxyPath() const;
     QString backupPath() const;
 
+    ProxyHooks hooks;
+    // The status window shows the proxy in use.
+    DiagnosticsSink *diagnostics = nullptr;
+
 private:
     void readInto(const QString &path);
     void writeTo(const QString &path);
@@ -72,5 +91,5 @@ private:
     // The request control's proxy as it holds it, for the status window.
     void showInDiagnostics(const QNetworkProxy &proxy);
 
-    FormPicture &w;
+    AppState &s;
 };

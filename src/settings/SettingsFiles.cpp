@@ -1,8 +1,5 @@
 #include "settings/SettingsFiles.h"
 
-#include "core/FormPicture.h"
-#include "diagnostics/Diagnostics.h"
-#include "panel/SetupPanel.h"
 #include "platform/DialogService.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
@@ -10,6 +7,9 @@
 #include "settings/ConfigFile.h"
 #include "settings/PictureListFile.h"
 #include "settings/SettingsMessages.h"
+#include "state/AppState.h"
+#include "state/DiagnosticsSink.h"
+#include "state/WindowClocks.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -26,11 +26,11 @@ const char *const SettingsFiles::kResetFiles[4] = {
     "Cirrolith4_Language.dat",
 };
 
-QString SettingsFiles::configPath() const { return w.workDirPrefix + QLatin1String(kConfigFileName); }
+QString SettingsFiles::configPath() const { return s.workDirPrefix + QLatin1String(kConfigFileName); }
 
 QString SettingsFiles::pictureListPath() const
 {
-    return w.workDirPrefix + QLatin1String(kPictureListFileName);
+    return s.workDirPrefix + QLatin1String(kPictureListFileName);
 }
 
 bool SettingsFiles::ReadConfig()
@@ -51,36 +51,36 @@ bool SettingsFiles::ReadConfig()
                 qCWarning(lcSettings).noquote()
                     << "timers out of bounds in" << QLatin1String(kConfigFileName) << "read as"
                     << check.downloadMinutes << "min," << check.slideSeconds << "s";
-            w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
+            s.running.setReloadMinutes(check.downloadMinutes);
             if (second)
-                w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
+                s.running.setSlideSeconds(check.slideSeconds);
         }
         values = parseConfig(*bytes);
     }
     if (!values) {
-        w.imgClock.setEnabled(false);
-        w.configValid = false;
+        clocks.imgClock.setEnabled(false);
+        s.configValid = false;
         DeleteConfigFiles();
         return false;
     }
 
-    w.SSTCfg->SSTCfg_LblinserisciImg->setText(values->ownPicture);
-    w.ownPictureFile = values->ownPicture;
+    s.running.setOwnPicture(values->ownPicture);
+    s.ownPictureFile = values->ownPicture;
     if (values->displayMode == QLatin1String(kFullScreen)) {
-        w.displayMode = 1;
-        w.SSTCfg->txtDisplay->setText(QString::fromLatin1(kFullScreen));
+        s.displayMode = 1;
+        s.running.setDisplayMode(QString::fromLatin1(kFullScreen));
     } else {
-        w.displayMode = 0;
-        w.SSTCfg->txtDisplay->setText(QString::fromLatin1(kNormal));
+        s.displayMode = 0;
+        s.running.setDisplayMode(QString::fromLatin1(kNormal));
     }
-    w.ShowDisplayModeName();
-    w.configValid = true;
+    hooks.showDisplayModeName();
+    s.configValid = true;
     return true;
 }
 
 void SettingsFiles::SaveConfig()
 {
-    if (w.restartPending)
+    if (s.restartPending)
         return;
 
     // Files are replaced whole or not at all, so a failed write (a full disk)
@@ -88,8 +88,8 @@ void SettingsFiles::SaveConfig()
     // deleted into a first run.
     auto fail = [this] {
         qCWarning(lcSettings, "settings not saved; the previous ones stay");
-        w.imgClock.setEnabled(false);
-        if (auto text = configWriteFailureMessage(w.Lingua))
+        clocks.imgClock.setEnabled(false);
+        if (auto text = configWriteFailureMessage(s.Lingua))
             DialogService::current().MsgBox(*text, MsgButtons::OK);
     };
     if (!WritePictureList()) {
@@ -99,28 +99,28 @@ void SettingsFiles::SaveConfig()
 
     // Correct the timer boxes, each correction with its message.
     const TimerCheck check =
-        checkTimers(w.SSTCfg->SSTCfg_timeDwLoad->text(), w.SSTCfg->SSTCfg_timeRefresh->text());
+        checkTimers(s.running.reloadMinutes(), s.running.slideSeconds());
     for (TimerProblem problem : check.problems) {
         const bool download = problem == TimerProblem::DownloadNotNumeric ||
                               problem == TimerProblem::DownloadTooSmall;
         // Each box shows its corrected value by the time its message is read,
         // except the slide timer's not-numeric case, which is corrected after.
         if (download)
-            w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
+            s.running.setReloadMinutes(check.downloadMinutes);
         else if (problem == TimerProblem::SlideTooSmall)
-            w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
+            s.running.setSlideSeconds(check.slideSeconds);
         qCWarning(lcSettings, "%s timer value refused, saved as corrected", download ? "download" : "slide");
-        if (auto msg = timerMessage(problem, w.Lingua))
+        if (auto msg = timerMessage(problem, s.Lingua))
             DialogService::current().MsgBox(msg->text, MsgButtons::OK, MsgIcon::Exclamation, msg->title);
     }
-    w.SSTCfg->SSTCfg_timeDwLoad->setText(check.downloadMinutes);
-    w.SSTCfg->SSTCfg_timeRefresh->setText(check.slideSeconds);
+    s.running.setReloadMinutes(check.downloadMinutes);
+    s.running.setSlideSeconds(check.slideSeconds);
 
     ConfigValues values;
     values.downloadMinutes = check.downloadMinutes;
     values.slideSeconds = check.slideSeconds;
-    values.displayMode = w.SSTCfg->txtDisplay->text();
-    values.ownPicture = w.SSTCfg->SSTCfg_LblinserisciImg->text();
+    values.displayMode = s.running.displayMode();
+    values.ownPicture = s.running.ownPicture();
     if (!platform::textfile::writeAtomic(configPath(), formatConfig(values)))
         fail();
     else
@@ -130,24 +130,19 @@ void SettingsFiles::SaveConfig()
 
 void SettingsFiles::saveAll()
 {
-    SetupPanel &p = *w.SSTCfg;
-    p.SSTCfg_salvaConfig->setEnabled(false);
-    p.SSTCfg_salvaConfig2->setEnabled(false);
-    p.SSTCfg_cmdConferma->setEnabled(false);
-    p.SSTCfg_ExitProgram->setEnabled(false);
+    hooks.lockSaving();
     SaveConfig();
     platform::EventPump::Sleep(500);
-    p.SSTCfg_cmdConferma->setEnabled(true);
-    p.SSTCfg_ExitProgram->setEnabled(true);
-    w.settingsChanged = 0;
+    hooks.unlockRunning();
+    s.settingsChanged = 0;
 }
 
 bool SettingsFiles::WritePictureList()
 {
     std::vector<PictureListEntry> entries;
-    if (!w.configValid) {
+    if (!s.configValid) {
         entries = defaultPictureList();
-    } else if (w.SSTCfg->Tabella_Mappe_Selezionate->count() == 0) {
+    } else if (s.running.rowCount() == 0) {
         // The panel's list was never filled in this run (a quit from the
         // slideshow, by key or on a fatal condition): it says nothing about
         // the selection, so the stored one is written back unchanged rather
@@ -160,11 +155,10 @@ bool SettingsFiles::WritePictureList()
             RecordSelection(false, e.position + 1);
     } else {
         RecordSelection(true);
-        QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
-        for (int i = 0; i < list->count(); ++i) {
-            if (!list->item(i)->isSelected())
+        for (int i = 0; i < s.running.rowCount(); ++i) {
+            if (!s.running.isSelected(i))
                 continue;
-            const std::int16_t id = i < kListSize ? w.listIdUrl[i] : 0;
+            const std::int16_t id = i < kListSize ? s.listIdUrl[i] : 0;
             entries.push_back({i, QString::number(id)});
             RecordSelection(false, i + 1);
         }
@@ -174,17 +168,17 @@ bool SettingsFiles::WritePictureList()
 
 void SettingsFiles::ReadPictureList()
 {
-    QListWidget *list = w.SSTCfg->Tabella_Mappe_Selezionate;
-    list->clear();
-    for (int i = 0; i < kListSize && !w.listURL[i].isEmpty(); ++i)
-        list->addItem(QStringLiteral(" - ") + w.listURLcomment[i]);
+    QStringList rows;
+    for (int i = 0; i < kListSize && !s.listURL[i].isEmpty(); ++i)
+        rows << QStringLiteral(" - ") + s.listURLcomment[i];
+    s.running.setRows(rows);
 
     auto bytes = platform::textfile::readAll(pictureListPath());
     if (!bytes)
         return;
     for (const PictureListEntry &e : parsePictureList(*bytes)) {
-        if (e.position >= 0 && e.position < list->count())
-            list->item(e.position)->setSelected(true);
+        if (e.position >= 0 && e.position < s.running.rowCount())
+            s.running.setSelected(e.position, true);
     }
 }
 
@@ -193,25 +187,25 @@ void SettingsFiles::RecordSelection(bool reset, int value)
     if (reset) {
         const QLocale locale;
         const QDateTime now = QDateTime::currentDateTime();
-        w.LastUpdate = QStringLiteral(" - RFRS:") + locale.toString(now.date(), QLocale::ShortFormat) +
+        s.LastUpdate = QStringLiteral(" - RFRS:") + locale.toString(now.date(), QLocale::ShortFormat) +
                        u' ' + locale.toString(now.time(), QLocale::ShortFormat);
-        w.whoWeAre->setText(w.weAre + w.Aggiornare + w.LastUpdate);
-        w.selectionCount = 0;
-        std::fill(w.listIdCopyright.begin(), w.listIdCopyright.begin() + kListLoopEnd, 0);
-    } else if (w.selectionCount >= 0 && w.selectionCount < kListSize) {
+        hooks.showCreditLine(s.weAre + s.Aggiornare + s.LastUpdate);
+        s.selectionCount = 0;
+        std::fill(s.listIdCopyright.begin(), s.listIdCopyright.begin() + kListLoopEnd, 0);
+    } else if (s.selectionCount >= 0 && s.selectionCount < kListSize) {
         // The record holds at most one entry per list slot; later ones are dropped.
-        w.listIdCopyright[w.selectionCount] = static_cast<std::int16_t>(value);
-        ++w.selectionCount;
+        s.listIdCopyright[s.selectionCount] = static_cast<std::int16_t>(value);
+        ++s.selectionCount;
     }
-    if (w.diagnostics)
-        w.diagnostics->RefreshDebugDump();
+    if (diagnostics)
+        diagnostics->refreshDump();
 }
 
 void SettingsFiles::DeleteConfigFiles()
 {
     qCInfo(lcSettings, "configuration erased");
     for (const char *name : kResetFiles) {
-        const QString path = w.workDirPrefix + QLatin1String(name);
+        const QString path = s.workDirPrefix + QLatin1String(name);
         if (QFile::exists(path)) {
             QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
             QFile::remove(path);

@@ -2,13 +2,29 @@
 
 #include <QString>
 
-class FormPicture;
+#include <functional>
 
-// The configuration and picture-list files as the main window uses them: read
-// into the panel's controls, written from them, deleted by a reset.
+struct AppState;
+struct WindowClocks;
+class DiagnosticsSink;
+
+// What saving and reading the settings asks of the window above it.
+struct SettingsHooks {
+    // Shows the credit line, which ends with the time the selection was recorded.
+    std::function<void(const QString &text)> showCreditLine;
+    // Shows the stored display mode's name in the user's language.
+    std::function<void()> showDisplayModeName;
+    // Turns the save, run and quit buttons off while the settings are saved.
+    std::function<void()> lockSaving;
+    // Turns the run and quit buttons back on; the save buttons stay off.
+    std::function<void()> unlockRunning;
+};
+
+// The configuration and picture-list files as the program uses them: read
+// into the running settings, written from them, deleted by a reset.
 class SettingsFiles {
 public:
-    explicit SettingsFiles(FormPicture &form) : w(form) {}
+    SettingsFiles(AppState &state, WindowClocks &clocks) : s(state), clocks(clocks) {}
 
     bool ReadConfig();
     void SaveConfig();
@@ -24,6 +40,11 @@ public:
     // The files a configuration reset removes, in the order it removes them.
     static const char *const kResetFiles[4];
 
+    SettingsHooks hooks;
+    // The status window's list dump follows the recorded selection.
+    DiagnosticsSink *diagnostics = nullptr;
+
 private:
-    FormPicture &w;
+    AppState &s;
+    WindowClocks &clocks;
 };

@@ -1,9 +1,8 @@
 #include "settings/TownFiles.h"
 
-#include "core/FormPicture.h"
-#include "panel/TownFrame.h"
 #include "platform/DialogService.h"
 #include "platform/TextFile.h"
+#include "state/AppState.h"
 
 #include <QFile>
 
@@ -58,7 +57,7 @@ TownFileContent parseTownFile(const QByteArray &bytes)
     return content;
 }
 
-QString TownFiles::townPath() const { return w.workDirPrefix + QLatin1String(kTownFileName); }
+QString TownFiles::townPath() const { return s.workDirPrefix + QLatin1String(kTownFileName); }
 
 void TownFiles::LoadMyTown()
 {
@@ -68,8 +67,8 @@ void TownFiles::LoadMyTown()
     }
     WriteDefaultTown();
     ReadMyTown();
-    w.FormYourTown->ShowMyTownForm();
-    if (w.townFormOpen) {
+    hooks.askTown();
+    if (s.townFormOpen) {
         // Closed before the form was answered: the defaults were only there
         // to fill the form, and the question comes again at the next start.
         QFile::remove(townPath());
@@ -84,24 +83,19 @@ void TownFiles::ReadMyTown()
         return;
     const auto bytes = tf::readAll(townPath());
     const TownFileContent content = parseTownFile(bytes.value_or(QByteArray()));
-    TownFrame &frame = *w.FormYourTown;
-    for (int i = 0; i < content.values.size(); ++i)
-        frame.PARAM[i]->setText(content.values[i]);
+    hooks.showTownValues(content.values);
     if (!bytes || !content.complete()) {
         platform::DialogService::current().MsgBox(QString::fromLatin1(kTownReadError),
                                                   platform::MsgButtons::OK);
         return;
     }
-    frame.setFahrenheit(*content.fahrenheit);
+    hooks.showFahrenheit(*content.fahrenheit);
 }
 
 void TownFiles::WriteMyTown()
 {
-    const TownFrame &frame = *w.FormYourTown;
-    TownValues values;
-    for (int i = 0; i < kTownValues; ++i)
-        values[i] = frame.PARAM[i]->text();
-    tf::writeIfChanged(townPath(), formatTownFile(values, frame.Farenaith->isChecked()));
+    const TownAnswer answer = hooks.typedTown();
+    tf::writeIfChanged(townPath(), formatTownFile(answer.values, answer.fahrenheit));
 }
 
 void TownFiles::WriteDefaultTown()

@@ -5,9 +5,10 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
-class FormPicture;
+struct AppState;
 
 // "Cirrolith4_MyTown.dat": the fourteen home-town values put into picture
 // addresses for "<p01>".."<p14>", the temperature unit ("F" or "C") and three
@@ -34,11 +35,30 @@ struct TownFileContent {
 };
 TownFileContent parseTownFile(const QByteArray &bytes);
 
-// The home-town values of the running program: the home-town frame's
-// controls and the file.
+// The home-town values as the form above shows them.
+struct TownAnswer {
+    TownValues values;
+    bool fahrenheit = false;
+};
+
+// What the home-town values need of the window above them.
+struct TownHooks {
+    // Puts the home-town form up and waits until it is answered or closed
+    // (townFormOpen tells which).
+    std::function<void()> askTown;
+    // Puts the values of a file into the form, the first values.size() of them.
+    std::function<void(const QStringList &values)> showTownValues;
+    // Puts the temperature unit of a file into the form.
+    std::function<void(bool fahrenheit)> showFahrenheit;
+    // The values and unit the form holds.
+    std::function<TownAnswer()> typedTown;
+};
+
+// The home-town values of the running program: the home-town form's values
+// and the file.
 class TownFiles {
 public:
-    explicit TownFiles(FormPicture &form) : w(form) {}
+    explicit TownFiles(AppState &state) : s(state) {}
 
     void LoadMyTown();
     void ReadMyTown();
@@ -47,6 +67,8 @@ public:
 
     QString townPath() const;
 
+    TownHooks hooks;
+
 private:
-    FormPicture &w;
+    AppState &s;
 };

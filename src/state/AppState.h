@@ -110,6 +110,7 @@ struct AppState {
     std::int16_t settingsChanged = 0;
     QString ownPictureFile;
     bool restartPending = false;
+    QString helpFile;                  // the local help page
 
     // Start-up and run-control bookkeeping.
     bool configValid = false;

@@ -6,8 +6,8 @@
 #include "diagnostics/DebugText.h"
 #include "diagnostics/DebugWindows.h"
 #include "diagnostics/Diagnostics.h"
-#include "language/Language.h"
 #include "panel/ConnectionFrame.h"
+#include "panel/PanelLanguage.h"
 #include "panel/SetupPanel.h"
 #include "platform/ProcessEnd.h"
 #include "platform/Transfer.h"
@@ -288,7 +288,7 @@ TEST_F(Diag, ButtonsReadStateAndScreenMetrics)
     EXPECT_EQ(d.Text1->toPlainText(), "");
 
     form->Lingua = LinguaFrench;
-    ApplyLanguage(*form);
+    ApplyLanguage(*form->SSTCfg, *form, form->Lingua);
     const QString french = form->SSTCfg->tabText(0);
     form->SSTCfg->setTabText(0, "scribbled");
     d.Delete_Help_box->click();

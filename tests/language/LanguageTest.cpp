@@ -1,4 +1,5 @@
 #include "language/Language.h"
+#include "panel/PanelLanguage.h"
 #include "panel/PanelTestKit.h"
 
 #include <QLabel>
@@ -108,7 +109,7 @@ protected:
     void apply(int lingua)
     {
         form->Lingua = static_cast<std::int16_t>(lingua);
-        ApplyLanguage(*form);
+        ApplyLanguage(*form->SSTCfg, *form, form->Lingua);
     }
 
     // Every table entry shows the text of language index l (0 English .. 3 Spanish).
@@ -173,7 +174,7 @@ TEST_F(Language, HelpTextsAloneFollowTheLanguageWithoutTouchingCaptions)
 {
     apply(1);
     form->Lingua = 2;
-    ApplyHelpTexts(*form);
+    ApplyHelpTexts(*form->SSTCfg, form->Lingua);
     EXPECT_EQ(panel().Label11->text(), "Deseleziona Tutte Immagini");
     EXPECT_EQ(panel().Box_Help_Run_Exit->text(), QString::fromUtf8(kRunExitHelp[1]));
     EXPECT_EQ(panel().LeftTipText->text(), QString::fromUtf8(kToolsTip[1]));

@@ -1,9 +1,9 @@
 // Draws the four tabs in each language on a real X server and writes them to
 // <build>/screenshots, so the panel can be looked at; checks that every tab
 // paints its pictures and that no caption or tab is cut off.
-#include "language/Language.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/LanguageFrame.h"
+#include "panel/PanelLanguage.h"
 #include "panel/PanelTestKit.h"
 #include "panel/TownFrame.h"
 
@@ -27,7 +27,7 @@ protected:
                        "CHART Mediterranean wind", "WEBCAM Courmayeur slopes", "SAT Africa dust",
                        "RADAR Iberia storms", "CHART Arctic ice"});
         select({0, 2, 3, 7});
-        panel().SSTCfg_LblinserisciImg->setText(root.path() + QStringLiteral("/Data/Mont Blanc.jpg"));
+        form->running.setOwnPicture(root.path() + QStringLiteral("/Data/Mont Blanc.jpg"));
         form->setGeometry(0, 0, 1920, 1080);
         form->show();
         panel().show();
@@ -56,7 +56,7 @@ TEST_F(Screenshots, EveryTabInEveryLanguage)
     const char *const tabs[] = {"timers", "pictures", "runexit", "tools"};
     for (int lingua = 1; lingua <= 4; ++lingua) {
         form->Lingua = static_cast<std::int16_t>(lingua);
-        ApplyLanguage(*form);
+        ApplyLanguage(*form->SSTCfg, *form, form->Lingua);
         form->ShowDisplayModeName();
         for (int tab = 0; tab < 4; ++tab) {
             panel().setCurrentIndex(tab);
@@ -107,7 +107,7 @@ TEST_F(Screenshots, FirstRunQuestionsInEveryLanguage)
     const char *const languages[] = {"en", "it", "fr", "es"};
     for (int lingua = 1; lingua <= 4; ++lingua) {
         form->Lingua = static_cast<std::int16_t>(lingua);
-        ApplyLanguage(*form);
+        ApplyLanguage(*form->SSTCfg, *form, form->Lingua);
         const std::pair<QWidget *, const char *> frames[] = {{form->Frame_Select_Language, "language"},
                                                              {form->Frame_Select_Connection, "connection"},
                                                              {form->FormYourTown, "town"}};

@@ -93,7 +93,7 @@ TEST_F(Settings, TimerCorrectionsShowTheirMessagesInTheUsersLanguage)
     dialogs.clear();
     form->Lingua = 3;
     setTimers("15.5", "20");
-    form->SSTCfg->SSTCfg_LblinserisciImg->setText("/pics/ciel.png");
+    form->running.setOwnPicture("/pics/ciel.png");
     form->settings.SaveConfig();
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(config(), "15.5\r\n20\r\nFull_Screen\r\n/pics/ciel.png\r\n\r\n\r\n");
