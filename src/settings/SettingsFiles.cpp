@@ -171,15 +171,18 @@ void SettingsFiles::ReadPictureList()
     QStringList rows;
     for (int i = 0; i < kListSize && !s.listURL[i].isEmpty(); ++i)
         rows << QStringLiteral(" - ") + s.listURLcomment[i];
-    s.running.setRows(rows);
-
-    auto bytes = platform::textfile::readAll(pictureListPath());
-    if (!bytes)
-        return;
-    for (const PictureListEntry &e : parsePictureList(*bytes)) {
-        if (e.position >= 0 && e.position < s.running.rowCount())
-            s.running.setSelected(e.position, true);
+    // Rows and selection go to the panel's list at once: one selection at a
+    // time would walk the whole list for each of up to two thousand rows.
+    std::vector<bool> selected(rows.size(), false);
+    if (auto bytes = platform::textfile::readAll(pictureListPath())) {
+        for (const PictureListEntry &e : parsePictureList(*bytes)) {
+            if (e.position >= 0 && e.position < rows.size())
+                selected[e.position] = true;
+        }
     }
+    // The list is made anew even when its rows are the same, as before.
+    s.running.setRows({});
+    s.running.setList(rows, selected);
 }
 
 void SettingsFiles::RecordSelection(bool reset, int value)
