@@ -17,7 +17,6 @@
 #include "slideshow/PictureBox.h"
 #include "slideshow/WebCapture.h"
 #include "state/AppState.h"
-#include "state/CommandLine.h"
 #include "state/DiagnosticsSink.h"
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
@@ -31,7 +30,6 @@
 
 using platform::DialogService;
 using platform::MsgButtons;
-using platform::MsgIcon;
 using platform::Screen;
 using platform::units::roundHalfEven;
 

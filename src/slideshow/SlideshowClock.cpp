@@ -1,30 +1,22 @@
 #include "slideshow/Slideshow.h"
 
-#include "acquisition/PictureFiles.h"
 #include "acquisition/SlideSetBuilder.h"
 #include "acquisition/SlideTime.h"
 #include "catalogue/Catalogue.h"
-#include "anigif/ucAniGIF.h"
 #include "platform/DialogService.h"
 #include "platform/Log.h"
 #include "platform/Screen.h"
-#include "platform/Units.h"
 #include "settings/ConfigFile.h"
 #include "settings/SettingsFiles.h"
 #include "slideshow/ClockArithmetic.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/LoadingAids.h"
-#include "slideshow/PictureBox.h"
-#include "slideshow/WebCapture.h"
 #include "state/AppState.h"
 #include "state/CommandLine.h"
 #include "state/DiagnosticsSink.h"
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QWebEngineView>
 
 #include <cmath>
@@ -33,7 +25,6 @@ using platform::DialogService;
 using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::Screen;
-using platform::units::roundHalfEven;
 // The slideshow clock: the next slide, its time on screen and its credit
 // line, the refresh and reload counts.
 
