@@ -8,7 +8,10 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 DEMO_PORT ?= 8473
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-CMAKE_CONFIGURE := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ccache, where the machine has it, lets a second work tree reuse the first's objects.
+CCACHE    := $(shell command -v ccache 2>/dev/null)
+CMAKE_CONFIGURE := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                   $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE))
 
 # Debian packages the build, the program, the reference server and the demo need.
 DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
