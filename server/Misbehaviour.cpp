@@ -56,6 +56,12 @@ std::optional<Rule> parseRule(std::string_view ruleText, std::string &error)
             error = "huge takes a byte count: huge=BYTES";
             return std::nullopt;
         }
+    } else if (mode == "status") {
+        r.fault = Fault::Status;
+        if (!hasArg || !number(arg, r.arg) || r.arg < 100 || r.arg > 599 || r.arg == 200) {
+            error = "status needs an HTTP status other than 200: status=CODE (100 to 599)";
+            return std::nullopt;
+        }
     } else {
         if (mode == "hang") r.fault = Fault::Hang;
         else if (mode == "close") r.fault = Fault::Close;
@@ -101,7 +107,7 @@ std::optional<Rule> parseRule(std::string_view ruleText, std::string &error)
     if (!scoped)
         r.commands = kAllCommands;
     if (r.files && (r.fault == Fault::NoMarker || r.fault == Fault::Err || r.fault == Fault::Huge)) {
-        error = "only delay, hang, close and trickle apply to files";
+        error = "only delay, hang, close, trickle and status apply to files";
         return std::nullopt;
     }
     return r;
@@ -153,9 +159,27 @@ std::string applyToReply(const Rule &rule, Command command, std::vector<std::str
     case Fault::Hang:
     case Fault::Close:
     case Fault::Trickle:
+    case Fault::Status:
         break;
     }
     return formatReply(items);
+}
+
+std::string errorPage(long status)
+{
+    const char *reason = status == 500 ? "Internal Server Error"
+                         : status == 502 ? "Bad Gateway"
+                         : status == 503 ? "Service Unavailable"
+                         : status == 504 ? "Gateway Timeout"
+                                         : "Error";
+    const std::string title = std::to_string(status) + " " + reason;
+    // It holds the probe's marker and item separators, as a page quoting a
+    // request may: a client must go by the status, not by the words.
+    return "<!DOCTYPE html>\n<html><head><title>" + title + "</title></head>\n"
+           "<body><h1>" + title + "</h1>\n"
+           "<p>The server is temporarily unable to service your request.</p>\n"
+           "<!-- NWX_REPLY_TO_CLIENT <P>ERR-free<P> padding so a careless client finds items -->\n"
+           "</body></html>\n";
 }
 
 } // namespace cirrolith::server

@@ -12,15 +12,16 @@ namespace cirrolith::server {
 
 // Deliberate faults for testing clients. A rule is written
 //   MODE[=ARG][,on=SCOPE+SCOPE...][,count=N]
-// MODE is delay=MS, hang, close, trickle=MS, no-marker, err or huge[=BYTES];
+// MODE is delay=MS, hang, close, trickle=MS, no-marker, err, huge[=BYTES] or
+// status=CODE (an HTTP error page, as a front end sends with the server down);
 // SCOPE is a
 // command name, "files" for static files, or "all" (every catalogue request,
 // the default). count limits the rule to the first N matching requests.
-enum class Fault { Delay, Hang, Close, Trickle, NoMarker, Err, Huge };
+enum class Fault { Delay, Hang, Close, Trickle, NoMarker, Err, Huge, Status };
 
 struct Rule {
     Fault fault = Fault::Delay;
-    long arg = 0;                       // delay or trickle step in ms, body size for huge
+    long arg = 0;                       // delay or trickle step in ms, body size for huge, HTTP status
     std::vector<Command> commands;      // catalogue commands it applies to
     bool files = false;                 // applies to static files
     long remaining = -1;                // -1: unlimited
@@ -46,5 +47,8 @@ private:
 std::string applyToReply(const Rule &rule, Command command, std::vector<std::string> items);
 
 inline constexpr long kDefaultHugeBytes = 250000;
+
+// The HTML page a front end sends in place of a reply with the given status.
+std::string errorPage(long status);
 
 } // namespace cirrolith::server

@@ -70,6 +70,7 @@ const char *kUsage =
     "  --misbehave RULE       deliberate fault, repeatable; RULE is\n"
     "                         MODE[,on=SCOPE+...][,count=N] with MODE one of\n"
     "                         delay=MS hang close trickle=MS no-marker err huge[=BYTES]\n"
+    "                         status=CODE (an HTTP error page)\n"
     "  --check                check the catalogue file and exit\n";
 
 std::mutex stopMutex;
@@ -395,6 +396,12 @@ int main(int argc, char **argv)
         }
 
         res.set_header("Cache-Control", "no-cache, no-store");
+        if (fault && fault->fault == Fault::Status) {
+            res.status = static_cast<int>(fault->arg);
+            res.set_content(errorPage(fault->arg), "text/html");
+            log.line(line + " -> " + std::to_string(res.status) + " error page [" + tag + "]");
+            return;
+        }
         if (isCatalogue) {
             auto items = replyItems(*catalogue, query);
             std::string body = fault ? applyToReply(*fault, query.command, std::move(items)) : formatReply(items);

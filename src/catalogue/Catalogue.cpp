@@ -19,29 +19,20 @@
 #include "settings/ProxyFiles.h"
 #include "settings/TownFiles.h"
 
+#include "platform/Clock.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
 using platform::EventPump;
 namespace tf = platform::textfile;
 
-namespace {
-
-// A probe is retried at every tick while the server is away: the first
-// failure and then one line a minute or so, not one a second.
-void logProbeFailure(const QString &root)
-{
-    static int failures = 0;
-    if (failures++ % 60 == 0)
-        qCWarning(lcCatalogue, "no valid answer to the probe from %s (%d tries); trying again",
-                  qPrintable(root), failures);
-}
-
-} // namespace
 
 Catalogue::Catalogue(AppState &state, WindowClocks &clocks, SettingsFiles &settings)
     : w(state), m_clocks(clocks), m_settings(settings)
 {
+    m_monotonic.start();
 }
 
 void Catalogue::useSettingsFiles(LanguageFiles &language, ProxyFiles &proxy, TownFiles &town)
@@ -73,14 +64,15 @@ void Catalogue::startRequest(const QString &address)
             m_replyTicket = ticket;
             w.replyReady = 1;
         },
-        [this, alive, ticket] {
-            // No answer at all (refused, reset, unreachable, stalled): a reply
-            // without any item, so the probe retries and a request fails
-            // instead of waiting for ever.
+        [this, alive, ticket](const QString &reason) {
+            // No answer (refused, reset, unreachable, stalled, an error page,
+            // a cut body): a reply without any item, so the probe retries
+            // and a request fails instead of waiting for ever.
             if (alive.expired())
                 return;
             w.replyText.clear();
             m_replyFailed = true;
+            m_failureReason = reason;
             m_replyTicket = ticket;
             w.replyReady = 1;
         });
@@ -89,9 +81,12 @@ void Catalogue::startRequest(const QString &address)
 bool Catalogue::RequestCatalogue(const QString &address, int kind)
 {
     std::fill(w.listData.begin(), w.listData.begin() + kListLoopEnd, QString());
+    m_lastNoAnswer = true;
+    // A server that failed a moment ago is not asked again before its time.
+    if (!retryDue())
+        return false;
     startRequest(address);
     const std::uint64_t ticket = m_ticket;
-    m_lastNoAnswer = true;
     while (w.replyReady == 0) {
         if (giveUpWaiting()) {
             platform::Transfer::shared().cancelRequest();
@@ -105,11 +100,14 @@ bool Catalogue::RequestCatalogue(const QString &address, int kind)
         m_diagnostics->replyArrived();
     // A request started while this one waited took its place: the reply
     // stored is not this request's.
-    if (m_replyTicket != ticket || m_replyFailed) {
-        qCWarning(lcCatalogue, "catalogue request %d: no answer from the server", kind);
+    if (m_replyTicket != ticket)
+        return false;
+    if (m_replyFailed) {
+        noteNoAnswer(QStringLiteral("request %1: %2").arg(kind).arg(m_failureReason));
         return false;
     }
     m_lastNoAnswer = false;
+    noteAnswer();
 
     const QStringList items = catalogue::splitReply(w.replyText);
     catalogue::fillListData(w, items);
@@ -135,6 +133,12 @@ void Catalogue::SyncCatalogue(int mode)
         w.catalogueStatus = QStringLiteral("0");
         return;
     }
+    // The server failed a moment ago: the set on screen goes on, and the
+    // synchronisation is tried again when the schedule says so.
+    if (!retryDue()) {
+        showUnavailable();
+        return;
+    }
 
     const auto bytes = tf::readAll(listPath);
     const std::vector<PictureListEntry> entries =
@@ -155,7 +159,11 @@ void Catalogue::SyncCatalogue(int mode)
 
     const catalogue::ClientValues values = catalogue::ClientValues::of(w);
     const QString &base = w.catalogueAddress;
+    // One attempt sends each request once: the first that gets no answer
+    // ends it, and nothing is marked as synchronised.
     RequestCatalogue(base + catalogue::serverMessageQuery(values), catalogue::KindServerMessage);
+    if (m_lastNoAnswer)
+        return;
     if (!m_settings.ReadConfig())
         return;
 
@@ -179,17 +187,24 @@ void Catalogue::SyncCatalogue(int mode)
             w.listIdUrl = idsBefore;
             w.listURLcomment = comments;
             qCWarning(lcCatalogue) << "the catalogue did not arrive; the stored selection is kept";
+            if (m_lastNoAnswer)
+                return;
         }
     } else {
         if (!RequestCatalogue(base + catalogue::selectedAddressesQuery(w.strIdForBrowser, values),
                               catalogue::KindAddresses)) {
-            // The set shown stays; the next refresh asks again.
+            // The set shown stays; it is asked again on the schedule, an
+            // error reply too, so a refusing server is not asked every tick.
             qCWarning(lcCatalogue) << "the selected addresses did not arrive; the slide set is kept";
+            if (!m_lastNoAnswer)
+                noteNoAnswer(QStringLiteral("the server answered the selected addresses with an error"));
             return;
         }
         m_hooks.buildSlideSet(2);
     }
     RequestCatalogue(base + catalogue::creditLinesQuery(values), catalogue::KindCreditLines);
+    if (m_lastNoAnswer)
+        return;
 
     w.catalogueLoaded = 1;
     w.fullCatalogueWanted = 0;
@@ -209,6 +224,11 @@ void Catalogue::connectionTick()
         return;
 
     if (w.probeState == 0) {
+        // After a failure the next probe waits for its time on the schedule.
+        if (!retryDue()) {
+            waitingTick();
+            return;
+        }
         m_clocks.generalClock.setEnabled(false);
         m_hooks.showLogoSlide();
         // A quit during one of the first-run questions answers none of the
@@ -237,73 +257,97 @@ void Catalogue::connectionTick()
         w.probeState = 2;
 
     if (w.probeState == 1) {
-        if (auto text = waitingMessage(w.Lingua))
-            m_hooks.setStatusText(*text + QString::number(w.probeCountdown));
-        m_hooks.statusToFront();
-        const std::int16_t was = w.probeCountdown--;
-        if (was == 1) {
-            // No tick of this clock runs while the user is asked: the
-            // question stays until answered and no probe goes out meanwhile.
-            ReconfigureConnection();
-            w.probeCountdown = 10;
-            if (giveUpWaiting())
-                return;
-        }
-        m_hooks.showStatus();
-        m_hooks.statusToFront();
-        showWaitingBar();
+        waitingTick();
         return;
     }
-    if (w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
+    if (!m_replyFailed && w.replyText.contains(QLatin1String(catalogue::kProbeMarker))) {
+        noteAnswer();
         qCInfo(lcCatalogue, "the catalogue server answered the probe (%s)", qPrintable(webRoot()));
         m_hooks.hideStatus();
         showReadyBar();
         m_clocks.utilityTmr.setEnabled(true);
     } else {
-        // A captive portal or a wrong address: start over on the next tick.
-        logProbeFailure(webRoot());
-        if (auto text = retryMessage(w.Lingua))
-            m_hooks.setStatusText(*text);
+        // A captive portal, a wrong address, an error page or no reply: a
+        // full new attempt when the schedule says so.
+        noteNoAnswer(m_replyFailed ? QStringLiteral("probe: ") + m_failureReason
+                                   : QStringLiteral("probe: the reply lacks the server's marker"));
+        m_hooks.showStatus();
         m_hooks.statusToFront();
+        showWaitingBar();
         w.probeState = 0;
     }
 }
 
-bool Catalogue::RequestUntilAnswered(const QString &address, int kind)
+void Catalogue::waitingTick()
 {
-    if (RequestCatalogue(address, kind))
-        return true;
-    if (!m_lastNoAnswer)
-        return false;
-    // No answer is no refusal: every file stays, the user reads it once on
-    // the status line, and the request is sent again every ten half-second
-    // counts, as the connection clock counts.
-    qCWarning(lcCatalogue) << "the catalogue server does not answer; asking again until it does";
-    // The loading caption would cover the status line meanwhile.
-    const std::int16_t loading = w.webLoading;
-    w.webLoading = 0;
-    const auto answered = [&](bool result) {
-        w.webLoading = loading;
-        return result;
-    };
-    if (auto text = retryMessage(w.Lingua))
-        m_hooks.setStatusText(*text);
+    // The bar with its quit button is up before any question is asked.
+    showWaitingBar();
+    if (m_retry.failures() > 0)
+        showUnavailable();
+    else if (auto text = waitingMessage(w.Lingua))
+        m_hooks.setStatusText(*text + QString::number(w.probeCountdown));
+    m_hooks.statusToFront();
+    const std::int16_t was = w.probeCountdown--;
+    if (was == 1) {
+        // No tick of this clock runs while the user is asked: the question
+        // stays until answered and no probe goes out meanwhile.
+        ReconfigureConnection();
+        w.probeCountdown = 10;
+        if (giveUpWaiting())
+            return;
+        // A connection just chosen is tried at once.
+        m_retryAtMs = 0;
+    }
     m_hooks.showStatus();
     m_hooks.statusToFront();
-    for (;;) {
-        for (int count = 10; count > 0; --count) {
-            if (giveUpWaiting())
-                return answered(false);
-            if (auto text = waitingMessage(w.Lingua); text && count < 10)
-                m_hooks.setStatusText(*text + QString::number(count));
-            EventPump::Sleep(500);
-        }
-        if (RequestCatalogue(address, kind)) {
-            qCInfo(lcCatalogue) << "the catalogue server answers again";
-            return answered(true);
-        }
-        if (!m_lastNoAnswer)
-            return answered(false);
+    showWaitingBar();
+}
+
+bool Catalogue::retryDue() const { return msUntilRetry() == 0; }
+
+qint64 Catalogue::msUntilRetry() const
+{
+    if (m_retry.failures() == 0)
+        return 0;
+    const qint64 left = m_retryAtMs - m_monotonic.elapsed();
+    return left <= 0 ? 0 : static_cast<qint64>(left * platform::Clock::speed());
+}
+
+void Catalogue::noteNoAnswer(const QString &reason)
+{
+    const int wait = m_retry.failed();
+    m_retryAtMs = m_monotonic.elapsed() + platform::Clock::toReal(wait);
+    w.serverUnavailable = true;
+    // One line a failure: the schedule keeps them to one or two a minute.
+    qCWarning(lcCatalogue, "catalogue server unavailable (%s); asking again in %.1f s",
+              qPrintable(reason), wait / 1000.0);
+    showUnavailable();
+}
+
+void Catalogue::noteAnswer()
+{
+    const bool wasAway = w.serverUnavailable;
+    m_retry.answered();
+    m_retryAtMs = 0;
+    w.serverUnavailable = false;
+    if (wasAway)
+        qCInfo(lcCatalogue) << "the catalogue server answers again";
+    if (m_noticeShown) {
+        m_noticeShown = false;
+        m_hooks.hideStatus();
+    }
+}
+
+void Catalogue::showUnavailable()
+{
+    if (!w.serverUnavailable)
+        return;
+    const QDateTime next = QDateTime::currentDateTime().addMSecs(msUntilRetry());
+    if (auto text = unavailableMessage(w.Lingua, next.toString(QStringLiteral("HH:mm:ss")))) {
+        m_hooks.setStatusText(*text);
+        m_hooks.showStatus();
+        m_hooks.statusToFront();
+        m_noticeShown = true;
     }
 }
 

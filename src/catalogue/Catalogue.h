@@ -1,5 +1,8 @@
 #pragma once
 
+#include "catalogue/RetrySchedule.h"
+
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -66,12 +69,17 @@ public:
     // kind. False when the reply holds an "ERR" item, or when the program is
     // quitting before the reply came.
     bool RequestCatalogue(const QString &address, int kind);
-    // RequestCatalogue, but a server that does not answer at all is asked
-    // again until it answers (or the program closes). False for a reply with
-    // an "ERR" item, or when closing.
-    bool RequestUntilAnswered(const QString &address, int kind);
-    // The last request got no reply at all (network failure, or closing).
+    // The last request got no answer (no reply, an error page, a cut body,
+    // not sent because the server is not due to be asked yet, or closing).
     bool lastRequestUnanswered() const { return m_lastNoAnswer; }
+
+    // One schedule for asking the server again, shared by the probe, the
+    // synchronisation and the panel's requests: true when nothing failed, or
+    // when the wait after the last failure is over.
+    bool retryDue() const;
+    // While the server is unavailable: the status line says so, and when it
+    // is asked again.
+    void showUnavailable();
     // Starts a GET of the address without waiting; its reply sets replyText
     // and replyReady.
     void startRequest(const QString &address);
@@ -101,6 +109,14 @@ public:
 private:
     bool giveUpWaiting() const;
     void connectionTick();
+    // A tick of the connection clock while the server is awaited: the
+    // status line, the bar with its quit button and, every ten such ticks,
+    // the connection question.
+    void waitingTick();
+    void noteAnswer();
+    void noteNoAnswer(const QString &reason);
+    // Nominal ms until the next attempt; 0 when due.
+    qint64 msUntilRetry() const;
     void takeVersionFile(const QString &versionFile);
     void showReadyBar();
 
@@ -117,6 +133,11 @@ private:
     std::uint64_t m_ticket = 0;
     std::uint64_t m_replyTicket = 0;
     bool m_replyFailed = false;   // the last reply was no answer at all
+    QString m_failureReason;      // and why
+    RetrySchedule m_retry;
+    QElapsedTimer m_monotonic;
+    qint64 m_retryAtMs = 0;       // real ms on m_monotonic
+    bool m_noticeShown = false;   // the status line carries the unavailable notice
     bool m_versionChecked = false;
     bool m_lastNoAnswer = false;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

@@ -22,10 +22,13 @@ std::optional<QString> waitingMessage(int lingua)
                 "Espera de conexión a Internet (tiene que ser activa!).....");
 }
 
-std::optional<QString> retryMessage(int lingua)
+std::optional<QString> unavailableMessage(int lingua, const QString &clockTime)
 {
-    return pick(lingua, "Waiting Internet Connection......??????",
-                "Attesa di connessione ad Internet.....??????",
-                "Attente de la connexion à Internet......??????",
-                "Espera de conexión a Internet.....??????");
+    const auto text = pick(lingua, "Catalogue server unavailable - asking again at %1",
+                           "Server del catalogo non disponibile - nuovo tentativo alle %1",
+                           "Serveur du catalogue indisponible - nouvel essai à %1",
+                           "Servidor del catálogo no disponible - nuevo intento a las %1");
+    if (!text)
+        return std::nullopt;
+    return text->arg(clockTime);
 }

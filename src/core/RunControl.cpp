@@ -1,6 +1,7 @@
 #include "core/RunControl.h"
 
 #include "acquisition/SlideSetBuilder.h"
+#include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
 #include "diagnostics/DebugWindows.h"
 #include "diagnostics/Diagnostics.h"
@@ -76,7 +77,7 @@ void RunControl::panControl_Timer()
     m_inTick = true;
     switch (w.flagCmdButton) {                                                 // 3
     case CmdRun:
-        if (!carryOutKeys() && !w.imgClock.Enabled() && !w.slideshowPaused)
+        if (!carryOutKeys() && !retryServer() && !w.imgClock.Enabled() && !w.slideshowPaused)
             w.imgClock.setEnabled(true);
         break;
     case CmdOpenPanel:
@@ -95,6 +96,7 @@ void RunControl::panControl_Timer()
         break;
     case CmdPanelOpen:
         UnlockRunButtons();
+        retryPanelCatalogue();
         break;
     case CmdSaveAndClose:
         saveAndClose();
@@ -149,6 +151,30 @@ bool RunControl::carryOutKeys()
     if (w.slideshowPaused)
         showPausedSign();
     return true;
+}
+
+bool RunControl::retryServer()
+{
+    // The server was unavailable and its wait is over: asked now, not at
+    // the end of a slide that may last minutes.
+    if (w.catalogueLoaded != 0 || !w.serverUnavailable || w.slideshowPaused || !w.catalogue->retryDue())
+        return false;
+    w.imgClock.setEnabled(false);
+    w.slideshow->imgClock_Timer(Slideshow::TickBy::Retry);
+    return true;
+}
+
+void RunControl::retryPanelCatalogue()
+{
+    // The panel opened without any catalogue to list: it is asked again on
+    // the schedule, and the list fills when it comes. A list the user may
+    // be working on is never replaced.
+    if (w.fullCatalogueWanted != 1 || w.catalogueLoaded != 0 || w.running.rowCount() != 0 ||
+        !w.serverUnavailable || !w.catalogue->retryDue() || w.replyReady == 0)
+        return;
+    w.panControl.setEnabled(false);
+    w.catalogue->SyncCatalogue(1);
+    w.panControl.setEnabled(true);
 }
 
 void RunControl::setPaused(bool paused)

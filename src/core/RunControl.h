@@ -42,6 +42,9 @@ private:
     void closeWindow();
     // True when a key was carried out (the slide tick ran or the pause changed).
     bool carryOutKeys();
+    // True when the slide tick ran to ask an unavailable server again.
+    bool retryServer();
+    void retryPanelCatalogue();
     void setPaused(bool paused);
     void showPausedSign();
     bool m_inTick = false;

@@ -56,8 +56,11 @@ void PanelActions::btSetup_Click()
     w.slideshow->ucAniGIF1->hide();
     w.townFiles->LoadMyTown();                                                 // 2
     w.SSTCfg->ShowCollectionControls();                                        // 3
-    w.catalogue->CheckVersion();
-    w.catalogue->DownloadCollections();
+    // Neither waits on the server: the version file is taken when it comes,
+    // and the collections are fetched only while the server answers.
+    w.catalogue->CheckVersionInBackground();
+    if (!w.state.serverUnavailable)
+        w.catalogue->DownloadCollections();
     ApplyHelpTexts(*w.SSTCfg, w.state.Lingua);                                                         // 4
     if (w.state.clockStatus == 0) {                                                  // 5
         w.labels.whoWeAre->setEnabled(false);
@@ -99,7 +102,7 @@ void PanelActions::SSTCfg_cmdConferma_Click()
 {
     SetupPanel &p = *w.SSTCfg;
     ControlBar &bar = *w.bar;
-    w.catalogue->CheckVersion();                                               // 1
+    w.catalogue->CheckVersionInBackground();                                   // 1
     p.SSTCfg_ExitProgram->setEnabled(false);                                   // 2
     p.SSTCfg_ExitProgram_BW->show();
     p.SSTCfg_ExitProgram_BW->setEnabled(true);
@@ -117,7 +120,7 @@ void PanelActions::SSTCfg_cmdConferma_Click()
     bar.btHelp->setVisible(bar.btSetup->Visible());
     w.state.ranVal = Slideshow::RandomRefreshMinute();                               // 7
 
-    const bool answered = w.catalogue->RequestUntilAnswered(                   // 8
+    const bool answered = w.catalogue->RequestCatalogue(                       // 8
         w.state.catalogueAddress + catalogue::serverMessageQuery(catalogue::ClientValues::of(w.state)),
         catalogue::KindServerMessage);
     if (!answered && (platform::EventPump::quitRequested() || w.state.ExitToProgram)) {
@@ -125,18 +128,23 @@ void PanelActions::SSTCfg_cmdConferma_Click()
         // settings just saved stay.
         return;
     }
-    if (!answered) {                                                           // 9
+    const bool noAnswer = !answered && w.catalogue->lastRequestUnanswered();
+    if (!answered && !noAnswer) {                                              // 9
         // Only a reply that refuses this client resets the configuration.
         w.settings.DeleteConfigFiles();
         DialogService::current().MsgBox(QStringLiteral("U ERR"), MsgButtons::OK, MsgIcon::Critical,
                                         QStringLiteral("Error!"));
         w.state.flagCmdButton = CmdSaveAndClose;
-    } else if (w.state.running.rowCount() == 0) {
-        // No catalogue reached the panel (the server was away while it was
-        // open): the stored selection, kept as it was, is shown again.
+    } else if (noAnswer || w.state.running.rowCount() == 0) {
+        // The server is unavailable, or no catalogue reached the panel: the
+        // selection just saved is synchronised in the background when the
+        // server answers; the set there was goes on meanwhile. Nobody waits.
         w.state.webLoading = 0;
         w.state.catalogueLoaded = 0;
         w.state.fullCatalogueWanted = 0;
+        bar.showSetupButton();
+        w.labels.lCountDown->hide();
+        w.catalogue->showUnavailable();
         w.state.flagCmdButton = CmdRun;
     } else if (w.slides->BuildSlideSet(0)) {                                           // 10
         w.state.webLoading = 0;

@@ -30,22 +30,9 @@ int limitMs(int nominalMs) { return std::max(Clock::toReal(nominalMs), 2000); }
 namespace {
 
 // One line a person looking after the screen can act on.
-void logDownloadFailure(const QNetworkReply &reply, bool givenUp)
+void logDownloadFailure(const QNetworkReply &reply, const QString &why)
 {
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QString why = givenUp ? QStringLiteral("given up (no data in time, too large, not writable, or quitting)")
-                        : status.isValid() ? QStringLiteral("HTTP %1").arg(status.toInt())
-                                           : reply.errorString();
     qCWarning(lcDownload, "download %s failed: %s", qPrintable(reply.url().toDisplayString()), qPrintable(why));
-}
-
-// A response arrived when the server sent a status line; errors below HTTP
-// (refused, reset, closed without answering) are not responses.
-bool gotResponse(QNetworkReply *reply)
-{
-    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return true;
-    return reply->error() == QNetworkReply::NoError;
 }
 
 // Catalogue replies are 8-bit text unless the server says it sends UTF-8.
@@ -69,6 +56,30 @@ void dropReply(QNetworkReply *reply)
 }
 
 } // namespace
+
+std::optional<QString> noAnswerReason(QNetworkReply &reply, qint64 received)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const auto error = reply.error();
+    if (error == QNetworkReply::TooManyRedirectsError || error == QNetworkReply::InsecureRedirectError)
+        return QStringLiteral("redirect loop");
+    if (!status.isValid())
+        return error == QNetworkReply::NoError ? QStringLiteral("no HTTP status") : reply.errorString();
+    if (status.toInt() != 200)
+        return QStringLiteral("HTTP %1").arg(status.toInt());
+    // A compressed body's length counts the bytes on the wire, not the ones
+    // read: only a plain body's length can be checked.
+    const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    const bool lengthKnown = length.isValid() && length.toLongLong() >= 0 &&
+                             (encoding.isEmpty() || encoding == "identity");
+    if (lengthKnown && received < length.toLongLong())
+        return QStringLiteral("body cut at %1 of %2 bytes").arg(received).arg(length.toLongLong());
+    // A chunked body cut by a close shows only as an error after the status.
+    if (error != QNetworkReply::NoError)
+        return QStringLiteral("body cut at %1 bytes (%2)").arg(received).arg(reply.errorString());
+    return std::nullopt;
+}
 
 bool isWebAddress(const QUrl &url)
 {
@@ -127,6 +138,7 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
     const std::uint64_t generation = ++m_generation;
     m_lastUrl = url;
     m_body.clear();
+    m_received = 0;
     m_onComplete = std::move(onComplete);
     m_onFailure = std::move(onFailure);
 
@@ -142,32 +154,41 @@ void Transfer::Execute(const QString &url, Completion onComplete, Failure onFail
     connect(deadline, &QTimer::timeout, this, [this, generation] {
         if (generation != m_generation)
             return;
-        qCWarning(lcCatalogue).noquote()
-            << "request given up: no complete reply within" << kRequestTotalMs / 1000 << "s:" << m_lastUrl;
-        failRequest();
+        failRequest(QStringLiteral("no complete reply within %1 s").arg(kRequestTotalMs / 1000));
     });
     deadline->start(limitMs(kRequestTotalMs));
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, generation] {
         if (generation != m_generation)
             return;
-        m_body += reply->read(kMaxReplyBytes - m_body.size());
+        const QByteArray chunk = reply->read(kMaxReplyBytes - m_body.size());
+        m_body += chunk;
+        m_received += chunk.size();
         // Nothing past the limit is ever used: complete now rather than
-        // reading an endless body.
-        if (m_body.size() >= kMaxReplyBytes)
-            finishRequest();
+        // reading an endless body. Only a 200 gets this far; anything else
+        // is no answer whatever its length.
+        if (m_body.size() >= kMaxReplyBytes) {
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            if (status.isValid() && status.toInt() == 200)
+                finishRequest();
+            else
+                failRequest(status.isValid() ? QStringLiteral("HTTP %1").arg(status.toInt())
+                                             : QStringLiteral("no HTTP status"));
+        }
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, generation] {
         if (generation != m_generation)
             return;
-        m_body += reply->read(kMaxReplyBytes - m_body.size());
-        if (gotResponse(reply))
-            finishRequest();
+        const QByteArray chunk = reply->read(kMaxReplyBytes - m_body.size());
+        m_body += chunk;
+        m_received += chunk.size();
+        if (const auto why = noAnswerReason(*reply, m_received))
+            failRequest(*why);
         else
-            failRequest();   // no response at all: refused, reset, unreachable or stalled
+            finishRequest();
     });
 }
 
-void Transfer::failRequest()
+void Transfer::failRequest(const QString &reason)
 {
     QNetworkReply *reply = m_request.data();
     Failure failed = std::move(m_onFailure);
@@ -178,7 +199,7 @@ void Transfer::failRequest()
     ++m_generation;
     dropReply(reply);
     if (failed)
-        failed();
+        failed(reason);
 }
 
 void Transfer::finishRequest()
@@ -292,14 +313,16 @@ void Transfer::startDownload(const QString &url, const QString &localFile, Downl
         if (EventPump::quitRequested())
             giveUp();
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, out, opened, failed, take, done] {
+    connect(reply, &QNetworkReply::finished, this, [reply, out, opened, failed, received, take, done] {
         take();
-        bool ok = !*failed && reply->error() == QNetworkReply::NoError;
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (ok && status.isValid())
-            ok = status.toInt() >= 200 && status.toInt() < 300;
-        if (!ok)
-            logDownloadFailure(*reply, *failed);
+        // The same rule as for catalogue replies: a 200 with its whole body.
+        const std::optional<QString> why =
+            *failed ? std::optional<QString>(QStringLiteral(
+                          "given up (no data in time, too large, not writable, or quitting)"))
+                    : noAnswerReason(*reply, *received);
+        bool ok = !why;
+        if (why)
+            logDownloadFailure(*reply, *why);
         reply->disconnect();
         // Its limits end with it: none may fire before it is gone.
         for (QTimer *limit : reply->findChildren<QTimer *>())

@@ -34,22 +34,28 @@ public:
     static constexpr qint64 kMaxDownloadBytes = 128LL * 1024 * 1024;
 
     // A request that receives nothing for this long (nominal ms) has failed.
-    static constexpr int kRequestStallMs = 60000;
+    // A catalogue reply is made from memory in an instant: a server silent
+    // this long is not there, and the show must not wait on it longer.
+    static constexpr int kRequestStallMs = 15000;
     // A request without its complete reply after this long in all (nominal
     // ms) has failed, however data keeps coming.
-    static constexpr int kRequestTotalMs = 90000;
+    static constexpr int kRequestTotalMs = 30000;
 
     using Completion = std::function<void(const QString &body)>;
-    using Failure = std::function<void()>;
+    // Why there was no answer, in a few words for the log ("HTTP 503",
+    // "body cut at 1200 of 5000 bytes", "Connection refused").
+    using Failure = std::function<void(const QString &reason)>;
     using DownloadDone = std::function<void(bool ok)>;
 
     static Transfer &shared();
 
     // Starts a GET and returns at once. onComplete runs once, from the event
-    // loop, when a response has arrived (whatever its HTTP status), with the
-    // body cut at kMaxReplyBytes. A request that gets no response (refused,
-    // reset, unreachable, nothing received for kRequestStallMs, no complete
-    // reply within kRequestTotalMs) runs onFailure instead, once; without onFailure it never completes.
+    // loop, when the answer has arrived: a 200 with its whole body (cut at
+    // kMaxReplyBytes). Anything else is no answer and runs onFailure instead,
+    // once: refused, reset, unreachable, nothing received for
+    // kRequestStallMs, no complete reply within kRequestTotalMs, any other
+    // HTTP status (a front end's or a proxy's error page, a redirect loop),
+    // or a body cut short of its length. Without onFailure it never completes.
     // Starting a request abandons the one still in flight: its late reply is
     // dropped.
     void Execute(const QString &url, Completion onComplete, Failure onFailure = {});
@@ -93,18 +99,23 @@ private:
     QNetworkRequest makeRequest(const QString &url) const;
     void startDownload(const QString &url, const QString &localFile, DownloadDone done);
     void finishRequest();
-    void failRequest();
+    void failRequest(const QString &reason);
 
     QNetworkAccessManager *m_nam;
     QNetworkProxy m_proxy{QNetworkProxy::NoProxy};
     QPointer<QNetworkReply> m_request;
     QByteArray m_body;
+    qint64 m_received = 0;   // bytes of the body read, whether kept or not
     Completion m_onComplete;
     Failure m_onFailure;
     std::uint64_t m_generation = 0;
     QString m_lastUrl;
     std::optional<bool> m_connectedOverride;
 };
+
+// Why a finished reply is no answer, or nothing when it is one: a 200
+// whose body arrived whole (received bytes against its Content-Length).
+std::optional<QString> noAnswerReason(QNetworkReply &reply, qint64 received);
 
 // True for the addresses the program fetches: http or https with a host.
 // Catalogue replies may name anything; file:, data:, qrc: and the like would

@@ -64,7 +64,9 @@ public:
 
     // The tick of imgClock. A step by key does not count towards the
     // refresh and reload periods; the reload key reloads now.
-    enum class TickBy { Clock, StepKey, ReloadKey };
+    // Retry: the run control asks a server that was unavailable again as
+    // soon as the schedule allows, without waiting for the slide's time.
+    enum class TickBy { Clock, StepKey, ReloadKey, Retry };
     void imgClock_Timer(TickBy by = TickBy::Clock);
     void ClearImageProperties();
     static std::int16_t RandomRefreshMinute();
@@ -91,6 +93,7 @@ public:
 
 private:
     int m_shownKind = 0;
+    bool m_logoUp = false;   // the start-up picture stands while no set exists yet
     QImage frameAt(const platform::PictureRef &picture, const slideshow::SlideBox &box, int kind, bool full);
     void place(const platform::PictureRef &picture, const QImage &frame, const slideshow::SlideBox &box,
                int kind, bool full);

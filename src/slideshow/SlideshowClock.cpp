@@ -162,10 +162,23 @@ void Slideshow::imgClock_Timer(TickBy by)
     if (slideshow::refreshDue(state.cntCounterRefresh, state.ranVal, state.catalogueLoaded)) {
         state.ranVal = RandomRefreshMinute();
         state.cntCounterRefresh = 0;
-        if (state.catalogueLoaded == 0)
+        // While the server is unavailable the refresh is tried only on the
+        // schedule; a try that is not due costs nothing and shows nothing.
+        const bool attempt = state.catalogueLoaded == 0 && catalogue.retryDue();
+        if (attempt)
             showLoadingProgress();
         catalogue.SyncCatalogue(0);
         state.webLoading = 0;
+        if (state.catalogueLoaded == 0 && state.serverUnavailable) {
+            // The set on screen goes on, with Setup at hand.
+            showSetupButton();
+            catalogue.showUnavailable();
+            if (by == TickBy::Retry && state.slideCount > 0) {
+                // The slide on screen keeps its time; the clock is armed again.
+                state.clockStatus = 0;
+                return;
+            }
+        }
         if (state.catalogueStatus != QLatin1String("1")) {
             DialogService::current().MsgBox(QStringLiteral("1 F"), MsgButtons::OK, MsgIcon::Information,
                                             QStringLiteral("?"));
@@ -199,6 +212,16 @@ void Slideshow::imgClock_Timer(TickBy by)
         state.webLoading = 0;
     }
 
+    if (state.slideCount == 0 && state.catalogueLoaded == 0 && state.serverUnavailable) {
+        // Nothing to show yet because the server is away: the start-up
+        // picture and the status line, never the panel by itself.
+        if (!m_logoUp)
+            m_logoUp = ShowSlide(slides.logoPicture());
+        showSetupButton();
+        catalogue.showUnavailable();
+        state.clockStatus = 0;
+        return;
+    }
     if (state.slideCount == 0) {                                             // 6
         state.flagCmdButton = CmdOpenPanel;
         labels.whoWeAre->setEnabled(false);
@@ -221,6 +244,7 @@ void Slideshow::imgClock_Timer(TickBy by)
     if (p == 0)                                                              // 10
         state.cntAniGif = 1;
     ShowSlide(state.listIMAGE[p]);                                           // 9
+    m_logoUp = false;
     qCDebug(lcShow, "slide %d of %d", p + 1, int(state.slideCount));
     diagnostics.showSlideAddress(state.listURL[p]);
 
@@ -242,6 +266,8 @@ void Slideshow::imgClock_Timer(TickBy by)
     if (state.listIMAGEnotLoaded[p]) {                                       // 13
         labels.lCountDown->setText(QStringLiteral("IMAGE MISSING - PLEASE OPEN A TICKET ON OUR WEBSITE"));
         labels.lCountDown->show();
+    } else if (state.serverUnavailable) {
+        catalogue.showUnavailable();
     } else {
         labels.lCountDown->hide();
     }

@@ -100,6 +100,7 @@ struct AppState {
     QString paramY1111;
     std::int32_t paramY5555 = 0;
     std::int16_t probeState = 0;       // 0 send the probe, 1 waiting, 2 answered
+    bool serverUnavailable = false;    // true while the catalogue server gives no answer
     QString catalogueStatus;           // "1" or "0": outcome of the last synchronisation
     std::int16_t collectionsAvailable = 0;
     bool townFormOpen = false;
