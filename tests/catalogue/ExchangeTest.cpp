@@ -4,6 +4,8 @@
 #include "CatalogueFixture.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueProtocol.h"
@@ -46,6 +48,8 @@ protected:
         form->generalClock.setEnabled(false);
     }
     bool clockLeftEnabled = false;
+    // After a failure the server is asked again only when its wait is over.
+    void waitForRetry() { ASSERT_TRUE(pumpUntil([&] { return form->catalogue->retryDue(); }, 3000)); }
 
     TestServer server;
 };
@@ -144,15 +148,24 @@ TEST_F(ExchangeTest, NoAnswerFailsTheRequestAndQuitEndsAHungWait)
     EXPECT_EQ(form->replyReady, 1);
     EXPECT_TRUE(form->replyText.isEmpty());
 
+    // Asked again at once, the server is not asked at all: it failed a
+    // moment ago.
+    const auto sent = server.catalogueQueries().size();
+    EXPECT_FALSE(request(catalogue::idsQuery(values()), catalogue::KindIds));
+    EXPECT_TRUE(form->catalogue->lastRequestUnanswered());
+    EXPECT_EQ(server.catalogueQueries().size(), sent);
+    waitForRetry();
+
     // A request the server never answers: quitting ends the wait.
     QTimer::singleShot(300, [] { platform::EventPump::requestQuit(); });
     EXPECT_FALSE(request(catalogue::idsQuery(values()), catalogue::KindIds));
     EXPECT_EQ(form->listIdUrl[0], 5);
     EXPECT_EQ(form->replyReady, 1);
     platform::EventPump::resetQuit();
+    waitForRetry();
 
     // Without a quit, a server that says nothing is given up after the
-    // stall limit (60 s nominal, 0.6 s at this clock speed).
+    // stall limit (15 s nominal, 2 s at the least).
     platform::Clock::setSpeed(100);
     QElapsedTimer took;
     took.start();
@@ -161,7 +174,9 @@ TEST_F(ExchangeTest, NoAnswerFailsTheRequestAndQuitEndsAHungWait)
     EXPECT_LT(took.elapsed(), 20000);
     EXPECT_EQ(form->listIdUrl[0], 5);
 
-    // The server is still there: the next request is answered.
+    // The server is still there: once its wait is over, the next request
+    // is answered.
+    waitForRetry();
     EXPECT_TRUE(request(catalogue::idsQuery(values()), catalogue::KindIds));
     EXPECT_NE(form->listIdUrl[0], 5);
 }
@@ -232,16 +247,74 @@ TEST_F(ExchangeTest, ReplyWithoutMarkerRetriesFromTheStart)
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
     tick();
     EXPECT_EQ(form->probeState, 0);
+    EXPECT_TRUE(form->serverUnavailable);
     // The language file says English: re-read on the first tick.
-    EXPECT_EQ(form->lCountDown->text(), "Waiting Internet Connection......??????");
+    EXPECT_TRUE(form->lCountDown->text().startsWith("Catalogue server unavailable - asking again at "));
     EXPECT_FALSE(form->utilityTmr.Enabled());
+    EXPECT_TRUE(form->bar->btTermina->Visible());
 
+    waitForRetry();
     tick();   // settings re-read, probe sent again
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
     EXPECT_EQ(server.catalogueQueries().size(), 2);
     tick();
     EXPECT_EQ(form->probeState, 2);
+    EXPECT_FALSE(form->serverUnavailable);
     EXPECT_TRUE(form->utilityTmr.Enabled());
+}
+
+TEST_F(ExchangeTest, ErrorPagesAndCutBodiesAreNoAnswerAndAskedAgainOnAGrowingSchedule)
+{
+    // A front end whose server is down: 503 pages that even quote the marker.
+    startServer({"--misbehave", "status=503,on=probe,count=4", "--misbehave", "status=500,on=ids,count=1"});
+    writeStartFiles();
+    platform::Clock::setSpeed(2);   // the waits in whole ticks of the test's own
+    QElapsedTimer since;
+    since.start();
+    QList<qint64> probesAt;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        waitForRetry();
+        probesAt << since.elapsed();
+        tick();   // settings read, probe sent
+        ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
+        tick();
+        EXPECT_EQ(form->probeState, attempt < 4 ? 0 : 2) << attempt;
+    }
+    platform::Clock::setSpeed(20);
+    // Four error pages, then the answer: five probes, each wait longer than
+    // the one before (0.5, 1, 2, 4 s, drawn from their upper quarter).
+    EXPECT_EQ(form->probeState, 2);
+    ASSERT_EQ(probesAt.size(), 5);
+    for (int k = 2; k < probesAt.size(); ++k)
+        EXPECT_GT(probesAt[k] - probesAt[k - 1], probesAt[k - 1] - probesAt[k - 2]) << k;
+    EXPECT_GE(probesAt[4] - probesAt[3], 3000 / 2 - 100);
+    EXPECT_FALSE(form->serverUnavailable);
+
+    // A proxy's or a front end's 500 is not a reply: nothing is stored.
+    form->listIdUrl[0] = 5;
+    EXPECT_FALSE(request(catalogue::idsQuery(values()), catalogue::KindIds));
+    EXPECT_TRUE(form->catalogue->lastRequestUnanswered());
+    EXPECT_EQ(form->listIdUrl[0], 5);
+    EXPECT_TRUE(form->serverUnavailable);
+    server.stop();
+
+    // A body cut short of its length, then closed: no answer either.
+    QTcpServer cutting;
+    ASSERT_TRUE(cutting.listen(QHostAddress::LocalHost, 0));
+    form->catalogueAddress = QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(cutting.serverPort());
+    QObject::connect(&cutting, &QTcpServer::newConnection, [&] {
+        QTcpSocket *s = cutting.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nContent-Type: text/html\r\n\r\n<P>101<P>102<P>");
+            s->flush();
+            s->disconnectFromHost();
+        });
+    });
+    waitForRetry();
+    EXPECT_FALSE(request(catalogue::idsQuery(values()), catalogue::KindIds));
+    EXPECT_TRUE(form->catalogue->lastRequestUnanswered());
+    EXPECT_EQ(form->listIdUrl[0], 5);
 }
 
 TEST_F(ExchangeTest, RefusedProbeRetriesUntilTheServerComesBack)
@@ -252,16 +325,18 @@ TEST_F(ExchangeTest, RefusedProbeRetriesUntilTheServerComesBack)
     writeStartFiles();
     server.stop();
     for (int attempt = 0; attempt < 2; ++attempt) {
+        waitForRetry();
         tick();   // settings read, probe sent and refused
         ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
         tick();
         EXPECT_EQ(form->probeState, 0) << attempt;
-        EXPECT_EQ(form->lCountDown->text(), "Waiting Internet Connection......??????");
+        EXPECT_TRUE(form->lCountDown->text().startsWith("Catalogue server unavailable - asking again at "));
         EXPECT_FALSE(form->utilityTmr.Enabled());
     }
 
-    // The server is back on its address: the next tick's probe gets through.
+    // The server is back on its address: the next probe gets through.
     ASSERT_TRUE(server.start({"--port", std::to_string(port)}));
+    waitForRetry();
     tick();
     ASSERT_TRUE(pumpUntil([&] { return form->replyReady == 1; }));
     tick();
