@@ -70,7 +70,9 @@ const char *kUsage =
     "  --misbehave RULE       deliberate fault, repeatable; RULE is\n"
     "                         MODE[,on=SCOPE+...][,count=N] with MODE one of\n"
     "                         delay=MS hang close trickle=MS no-marker err huge[=BYTES]\n"
-    "  --check                check the catalogue file and exit\n";
+    "  --check                check the catalogue file: each broken rule with its line;\n"
+    "                         exit 1 on errors, 0 when only warnings or none\n"
+    "  --version              print the name and version and exit\n";
 
 std::mutex stopMutex;
 std::condition_variable stopCv;
@@ -225,6 +227,9 @@ bool parseArgs(int argc, char **argv, Options &o)
         };
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
+            std::exit(0);
+        } else if (a == "--version") {
+            std::cout << "cirrolith-catalogue-server " CIRROLITH_VERSION "\n";
             std::exit(0);
         } else if (a == "--check") {
             o.check = true;

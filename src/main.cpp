@@ -39,6 +39,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(helpText(QFileInfo(arguments.value(0)).fileName())), stdout);
         return 0;
     }
+    if (wantsVersion(arguments)) {
+        std::fputs("cirrolith " CIRROLITH_VERSION "\n", stdout);
+        return 0;
+    }
 
     // A file-size limit must fail a write (which keeps the old file), not
     // kill the program.
