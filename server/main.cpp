@@ -281,14 +281,32 @@ int main(int argc, char **argv)
         return 2;
 
     std::string error;
+    if (opt.check) {
+        // Every broken rule, one line each, as compilers write them.
+        const auto text = readCatalogueFile(opt.catalogue, error);
+        if (!text) {
+            std::cerr << error << "\n";
+            return 2;
+        }
+        int errors = 0, warnings = 0;
+        for (const CatalogueProblem &p : checkCatalogue(*text)) {
+            (p.error ? errors : warnings)++;
+            std::cout << opt.catalogue << ":" << p.line << ": " << (p.error ? "error: " : "warning: ") << p.text << "\n";
+        }
+        std::string parseError;
+        const auto parsed = parseCatalogue(*text, parseError);
+        std::cout << opt.catalogue << ": ";
+        if (parsed)
+            std::cout << parsed->entries.size() << " entries, ";
+        else
+            std::cout << "not served (" << parseError << "), ";
+        std::cout << errors << " error(s), " << warnings << " warning(s)\n";
+        return errors > 0 ? 1 : 0;
+    }
     auto catalogue = loadCatalogue(opt.catalogue, error);
     if (!catalogue) {
         std::cerr << error << "\n";
         return 2;
-    }
-    if (opt.check) {
-        std::cout << opt.catalogue << ": " << catalogue->entries.size() << " entries\n";
-        return 0;
     }
     if (!opt.webroot.empty() && !fs::is_directory(opt.webroot)) {
         std::cerr << "web root " << opt.webroot << " is not a directory\n";

@@ -70,8 +70,12 @@ int main(int argc, char *argv[])
     QString appDir = QCoreApplication::applicationDirPath();
     if (const auto installed = installedLayoutFor(appDir)) {
         QString error;
+        QStringList mended;
         appDir = preparePerUserRoot(*installed, QCoreApplication::applicationFilePath(),
-                                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error);
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error,
+                                    &mended);
+        for (const QString &link : mended)
+            qCWarning(lcRun, "mended the link %s", qPrintable(link));
         if (appDir.isEmpty()) {
             qCCritical(lcRun, "cannot make the per-user folder: %s", qPrintable(error));
             platform::DialogService::current().MsgBox(
