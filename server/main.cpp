@@ -429,6 +429,13 @@ int main(int argc, char **argv)
             buf << in.rdbuf();
             res.status = 200;
             res.set_content(buf.str(), contentTypeFor(*file).c_str());
+        } else if (req.path == "/currentversion.html") {
+            // A site without a version file answers an empty one, which the
+            // program reads as "nothing to announce" instead of logging a
+            // failed download at every start.
+            res.status = 200;
+            res.set_content("", "text/html");
+            tag += ", empty version file";
         } else {
             res.status = 404;
             res.set_content("not found\n", "text/plain");

@@ -95,6 +95,13 @@ TEST_F(ServerHttp, ServesFilesFromTheWebRootOnlyAndLogsEveryRequest)
     HttpResult help = httpGet(server_.port(), "/public/Help-Online.asp");
     EXPECT_EQ(help.body, "<html>help</html>");
     EXPECT_NE(help.headers.find("text/html"), std::string::npos);
+    // A web root without the version file answers an empty one; once the
+    // file is there, the file.
+    HttpResult version = httpGet(server_.port(), "/currentversion.html");
+    EXPECT_EQ(version.status, 200);
+    EXPECT_EQ(version.body, "");
+    writeFile(dir_ + "/root/currentversion.html", "\"Cirrolith_5.5.5\",\"Collection_001\"\r\n");
+    EXPECT_EQ(httpGet(server_.port(), "/currentversion.html").body, "\"Cirrolith_5.5.5\",\"Collection_001\"\r\n");
 
     for (const char *target : {"/../outside.txt", "/pics/../../outside.txt", "/%2e%2e/outside.txt",
                                       "/pics/%2e%2e/%2e%2e/outside.txt", "/pics/leak.txt", "/pics", "/nothing.jpg",
