@@ -22,7 +22,7 @@ DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
                  libx11-dev clang libclang-rt-14-dev \
-                 dpkg-dev systemd cage xwayland sway wtype
+                 dpkg-dev systemd cage xwayland sway wtype lintian
 # And what packing the program as a Debian package needs.
 PACKAGE_PACKAGES := dpkg-dev
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)
@@ -45,6 +45,22 @@ define install_missing
 	fi
 endef
 
+# A build tree copied from another work tree still names that tree in its
+# cache, its Ninja rules and its packaging and install scripts: building or
+# packaging from it would read and write the original. It is set up anew
+# here (the objects stay; Ninja rebuilds what it must).
+define forget_foreign_build_tree
+	@if [ -f $(BUILD)/CMakeCache.txt ]; then \
+	  configured=$$(sed -n 's/^CMAKE_CACHEFILE_DIR:INTERNAL=//p' $(BUILD)/CMakeCache.txt); \
+	  here=$$(cd $(BUILD) && pwd -P); \
+	  if [ -n "$$configured" ] && [ "$$(cd "$$configured" 2>/dev/null && pwd -P)" != "$$here" ]; then \
+	    echo "$(BUILD) was configured in $$configured; configuring it anew here"; \
+	    rm -rf $(BUILD)/CMakeCache.txt $(BUILD)/CMakeFiles $(BUILD)/build.ninja $(BUILD)/CPackConfig.cmake \
+	           $(BUILD)/CPackSourceConfig.cmake; \
+	  fi; \
+	fi
+endef
+
 deps:
 	$(call install_missing,$(PACKAGES))
 
@@ -53,12 +69,14 @@ demo-deps:
 
 # The full build: tests on (a build tree made by the demo is switched over).
 configure: deps
+	$(call forget_foreign_build_tree)
 	@if [ ! -f $(BUILD)/build.ninja ] || ! grep -qs '^CIRROLITH_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt; then \
 	  $(CMAKE_CONFIGURE) -DCIRROLITH_TESTS=ON; \
 	fi
 
 # The demo keeps whatever build tree is there, or makes one without tests.
 demo-configure: demo-deps
+	$(call forget_foreign_build_tree)
 	@[ -f $(BUILD)/build.ninja ] || $(CMAKE_CONFIGURE) -DCIRROLITH_TESTS=OFF
 
 build: configure

@@ -24,9 +24,25 @@ struct Catalogue {
 };
 
 // Parses the catalogue text. On failure returns nothing and sets error to
-// "line N: reason".
+// "line N: reason" for the first line the server cannot answer from.
 std::optional<Catalogue> parseCatalogue(std::string_view text, std::string &error);
 std::optional<Catalogue> loadCatalogue(const std::string &path, std::string &error);
+// The whole file's text, or nothing with error set.
+std::optional<std::string> readCatalogueFile(const std::string &path, std::string &error);
+
+// One broken rule of a catalogue file. An error is something the program
+// cannot use (the server refuses some of them, the rest reach the program
+// and fail there); a warning something it will show oddly.
+struct CatalogueProblem {
+    int line = 0;
+    bool error = true;
+    std::string text;
+};
+
+// Every broken rule of the catalogue text, in line order: the server's own
+// (as parseCatalogue finds them, but all of them) and those the program
+// puts on addresses, descriptions and credit lines.
+std::vector<CatalogueProblem> checkCatalogue(std::string_view text);
 
 // Largest id the program can hold (it stores ids as 16-bit signed integers).
 inline constexpr int kMaxCatalogueId = 32767;

@@ -71,7 +71,9 @@ const char *kUsage =
     "                         MODE[,on=SCOPE+...][,count=N] with MODE one of\n"
     "                         delay=MS hang close trickle=MS no-marker err huge[=BYTES]\n"
     "                         status=CODE (an HTTP error page)\n"
-    "  --check                check the catalogue file and exit\n";
+    "  --check                check the catalogue file: each broken rule with its line;\n"
+    "                         exit 1 on errors, 0 when only warnings or none\n"
+    "  --version              print the name and version and exit\n";
 
 std::mutex stopMutex;
 std::condition_variable stopCv;
@@ -227,6 +229,9 @@ bool parseArgs(int argc, char **argv, Options &o)
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             std::exit(0);
+        } else if (a == "--version") {
+            std::cout << "cirrolith-catalogue-server " CIRROLITH_VERSION "\n";
+            std::exit(0);
         } else if (a == "--check") {
             o.check = true;
         } else if (a == "--catalogue" || a == "--webroot" || a == "--host" || a == "--port" ||
@@ -277,14 +282,32 @@ int main(int argc, char **argv)
         return 2;
 
     std::string error;
+    if (opt.check) {
+        // Every broken rule, one line each, as compilers write them.
+        const auto text = readCatalogueFile(opt.catalogue, error);
+        if (!text) {
+            std::cerr << error << "\n";
+            return 2;
+        }
+        int errors = 0, warnings = 0;
+        for (const CatalogueProblem &p : checkCatalogue(*text)) {
+            (p.error ? errors : warnings)++;
+            std::cout << opt.catalogue << ":" << p.line << ": " << (p.error ? "error: " : "warning: ") << p.text << "\n";
+        }
+        std::string parseError;
+        const auto parsed = parseCatalogue(*text, parseError);
+        std::cout << opt.catalogue << ": ";
+        if (parsed)
+            std::cout << parsed->entries.size() << " entries, ";
+        else
+            std::cout << "not served (" << parseError << "), ";
+        std::cout << errors << " error(s), " << warnings << " warning(s)\n";
+        return errors > 0 ? 1 : 0;
+    }
     auto catalogue = loadCatalogue(opt.catalogue, error);
     if (!catalogue) {
         std::cerr << error << "\n";
         return 2;
-    }
-    if (opt.check) {
-        std::cout << opt.catalogue << ": " << catalogue->entries.size() << " entries\n";
-        return 0;
     }
     if (!opt.webroot.empty() && !fs::is_directory(opt.webroot)) {
         std::cerr << "web root " << opt.webroot << " is not a directory\n";
@@ -413,6 +436,13 @@ int main(int argc, char **argv)
             buf << in.rdbuf();
             res.status = 200;
             res.set_content(buf.str(), contentTypeFor(*file).c_str());
+        } else if (req.path == "/currentversion.html") {
+            // A site without a version file answers an empty one, which the
+            // program reads as "nothing to announce" instead of logging a
+            // failed download at every start.
+            res.status = 200;
+            res.set_content("", "text/html");
+            tag += ", empty version file";
         } else {
             res.status = 404;
             res.set_content("not found\n", "text/plain");

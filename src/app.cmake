@@ -24,6 +24,7 @@ endif()
 
 add_executable(cirrolith main.cpp)
 target_link_libraries(cirrolith PRIVATE cirrolith_app)
+target_compile_definitions(cirrolith PRIVATE CIRROLITH_VERSION="${PROJECT_VERSION}")
 set_target_properties(cirrolith PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR})
 
 # The collections package is read as an archive, never run.

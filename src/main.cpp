@@ -39,6 +39,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(helpText(QFileInfo(arguments.value(0)).fileName())), stdout);
         return 0;
     }
+    if (wantsVersion(arguments)) {
+        std::fputs("cirrolith " CIRROLITH_VERSION "\n", stdout);
+        return 0;
+    }
 
     // A file-size limit must fail a write (which keeps the old file), not
     // kill the program.
@@ -66,8 +70,12 @@ int main(int argc, char *argv[])
     QString appDir = QCoreApplication::applicationDirPath();
     if (const auto installed = installedLayoutFor(appDir)) {
         QString error;
+        QStringList mended;
         appDir = preparePerUserRoot(*installed, QCoreApplication::applicationFilePath(),
-                                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error);
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error,
+                                    &mended);
+        for (const QString &link : mended)
+            qCWarning(lcRun, "mended the link %s", qPrintable(link));
         if (appDir.isEmpty()) {
             qCCritical(lcRun, "cannot make the per-user folder: %s", qPrintable(error));
             platform::DialogService::current().MsgBox(

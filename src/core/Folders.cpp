@@ -33,15 +33,22 @@ namespace {
 // The files the program expects beside itself, in the installed share folder.
 const char *const kInstalledFiles[] = {"pic_not_available.gif", "Cirrolith.html"};
 
-// Points link at target, replacing whatever link or file was there.
-bool linkTo(const QString &target, const QString &link)
+// Points link at target, replacing whatever link or file was there. A link
+// that led elsewhere (a removed package, a program moved to another prefix)
+// is named in *mended.
+bool linkTo(const QString &target, const QString &link, QStringList *mended)
 {
     const QFileInfo info(link);
     if (info.isSymLink() && info.symLinkTarget() == target)
         return true;
-    if (info.exists() || info.isSymLink())
+    const bool wasThere = info.exists() || info.isSymLink();
+    if (wasThere)
         QFile::remove(link);
-    return QFile::link(target, link);
+    if (!QFile::link(target, link))
+        return false;
+    if (wasThere && mended)
+        *mended << QStringLiteral("%1 (was %2)").arg(link, info.isSymLink() ? info.symLinkTarget() : QStringLiteral("a file"));
+    return true;
 }
 
 } // namespace
@@ -58,7 +65,7 @@ std::optional<InstalledLayout> installedLayoutFor(const QString &exeDir)
 }
 
 QString preparePerUserRoot(const InstalledLayout &layout, const QString &executable, const QString &dataHome,
-                           QString *error)
+                           QString *error, QStringList *mended)
 {
     const QString root = dataHome + QStringLiteral("/cirrolith");
     const QString app = root + QLatin1String(kAppSubfolder);
@@ -68,14 +75,14 @@ QString preparePerUserRoot(const InstalledLayout &layout, const QString &executa
         return QString();
     }
     // Links, so an upgrade of the package reaches every user's root.
-    if (!linkTo(executable, app + QStringLiteral("/cirrolith"))) {
+    if (!linkTo(executable, app + QStringLiteral("/cirrolith"), mended)) {
         if (error)
             *error = QStringLiteral("cannot link %1/cirrolith").arg(app);
         return QString();
     }
     for (const char *name : kInstalledFiles) {
         const QString file = QString::fromLatin1(name);
-        if (!linkTo(layout.shareDir + u'/' + file, app + u'/' + file)) {
+        if (!linkTo(layout.shareDir + u'/' + file, app + u'/' + file, mended)) {
             if (error)
                 *error = QStringLiteral("cannot link %1/%2").arg(app, file);
             return QString();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -42,9 +43,10 @@ std::optional<InstalledLayout> installedLayoutFor(const QString &exeDir);
 
 // Creates (or brings up to date) <dataHome>/cirrolith with App/Cirrolith and
 // Data, and returns its App/Cirrolith; empty, with the reason in *error,
-// when it cannot be made.
+// when it cannot be made. Links that had to be pointed anew (left dangling by
+// a removed package, or by a program since moved) are added to *mended.
 QString preparePerUserRoot(const InstalledLayout &layout, const QString &executable, const QString &dataHome,
-                           QString *error);
+                           QString *error, QStringList *mended = nullptr);
 
 // The hidden partial files AtomicFile leaves beside a target when the power
 // goes mid-write: ".<name>.XXXXXX". Only the program's own (Cirrolith*) ones.

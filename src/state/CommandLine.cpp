@@ -57,6 +57,11 @@ bool wantsHelp(const QStringList &arguments)
     return false;
 }
 
+bool wantsVersion(const QStringList &arguments)
+{
+    return arguments.mid(1).contains(QLatin1String("--version"));
+}
+
 QString helpText(const QString &programName)
 {
     return QStringLiteral(
@@ -74,6 +79,7 @@ QString helpText(const QString &programName)
                "               instead of the primary one, e.g. %1 -SCREEN=1\n"
                "\n"
                "  -h, --help   print this text and exit\n"
+               "  --version    print the program's name and version and exit\n"
                "\n"
                "Keys during the slideshow:\n"
                "  Right, Left     next, previous slide\n"

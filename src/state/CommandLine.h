@@ -42,3 +42,7 @@ QString commandLineText(const QStringList &arguments);
 // ends before any window or settings file is touched.
 bool wantsHelp(const QStringList &arguments);
 QString helpText(const QString &programName);
+
+// "--version" among the arguments: the program prints its name and version
+// and ends, as with --help.
+bool wantsVersion(const QStringList &arguments);

@@ -2,6 +2,11 @@
 #include "state/CommandLine.h"
 #include "core/Folders.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 TEST(CommandLine, WordsAreSeparatedByDashesOnly)
@@ -71,6 +76,42 @@ TEST(Folders, PortableRootDropsTheProgramSubfolder)
     EXPECT_FALSE(r.conforming);
 }
 
+// A removed package leaves the user's links dangling; a program installed
+// again under another prefix points them at itself and names each one.
+TEST(Folders, PerUserLinksAreMendedAfterTheProgramMoved)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString prefix = tmp.path() + QStringLiteral("/opt");
+    ASSERT_TRUE(QDir().mkpath(prefix + "/bin") && QDir().mkpath(prefix + "/share/cirrolith"));
+    for (const char *file : {"/bin/cirrolith", "/share/cirrolith/pic_not_available.gif", "/share/cirrolith/Cirrolith.html"}) {
+        QFile f(prefix + file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const auto layout = installedLayoutFor(prefix + "/bin");
+    ASSERT_TRUE(layout.has_value());
+
+    const QString dataHome = tmp.path() + QStringLiteral("/home");
+    const QString app = dataHome + QStringLiteral("/cirrolith/App/Cirrolith");
+    ASSERT_TRUE(QDir().mkpath(app));
+    for (const char *name : {"cirrolith", "pic_not_available.gif", "Cirrolith.html"})
+        ASSERT_TRUE(QFile::link(QStringLiteral("/usr/removed/") + name, app + '/' + name));
+
+    QString error;
+    QStringList mended;
+    EXPECT_EQ(preparePerUserRoot(*layout, prefix + "/bin/cirrolith", dataHome, &error, &mended), app) << error.toStdString();
+    EXPECT_EQ(mended.size(), 3) << mended.join('\n').toStdString();
+    EXPECT_TRUE(mended.join(' ').contains("/usr/removed/cirrolith")) << mended.join('\n').toStdString();
+    EXPECT_EQ(QFileInfo(app + "/cirrolith").symLinkTarget(), prefix + "/bin/cirrolith");
+    EXPECT_EQ(QFileInfo(app + "/Cirrolith.html").symLinkTarget(), prefix + "/share/cirrolith/Cirrolith.html");
+    EXPECT_TRUE(QFileInfo::exists(app + "/pic_not_available.gif"));
+
+    // Links that are right stay as they are, and nothing is said.
+    mended.clear();
+    EXPECT_EQ(preparePerUserRoot(*layout, prefix + "/bin/cirrolith", dataHome, &error, &mended), app);
+    EXPECT_TRUE(mended.isEmpty()) << mended.join('\n').toStdString();
+}
+
 TEST(CatalogueAddress, LocalhostKeepsThePath)
 {
     EXPECT_EQ(onLocalMachine(QStringLiteral("http://weather.example.org/public/catalogue?")),
@@ -88,6 +129,8 @@ TEST(CommandLineHelp, AskedOnlyByItsOwnArgument)
     EXPECT_FALSE(wantsHelp({"--help"}));                 // the program's own name
     EXPECT_FALSE(wantsHelp({"cirrolith", "-LOCALHOST-h"}));
     EXPECT_FALSE(wantsHelp({"cirrolith", "--helpme"}));
+    EXPECT_TRUE(wantsVersion({"cirrolith", "-LOCALHOST", "--version"}));
+    EXPECT_FALSE(wantsVersion({"cirrolith", "-LOCALHOST--version"}));
 
     const QString text = helpText(QStringLiteral("cirrolith"));
     for (const char *needed : {"LOCALHOST", "DEBUG_CODE", "NOSILENT", "cirrolith -LOCALHOST-DEBUG_CODE",

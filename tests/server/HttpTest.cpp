@@ -95,6 +95,13 @@ TEST_F(ServerHttp, ServesFilesFromTheWebRootOnlyAndLogsEveryRequest)
     HttpResult help = httpGet(server_.port(), "/public/Help-Online.asp");
     EXPECT_EQ(help.body, "<html>help</html>");
     EXPECT_NE(help.headers.find("text/html"), std::string::npos);
+    // A web root without the version file answers an empty one; once the
+    // file is there, the file.
+    HttpResult version = httpGet(server_.port(), "/currentversion.html");
+    EXPECT_EQ(version.status, 200);
+    EXPECT_EQ(version.body, "");
+    writeFile(dir_ + "/root/currentversion.html", "\"Cirrolith_5.5.5\",\"Collection_001\"\r\n");
+    EXPECT_EQ(httpGet(server_.port(), "/currentversion.html").body, "\"Cirrolith_5.5.5\",\"Collection_001\"\r\n");
 
     for (const char *target : {"/../outside.txt", "/pics/../../outside.txt", "/%2e%2e/outside.txt",
                                       "/pics/%2e%2e/%2e%2e/outside.txt", "/pics/leak.txt", "/pics", "/nothing.jpg",
@@ -236,6 +243,41 @@ TEST_F(ServerHttp, RefusesBadArgumentsAndCatalogues)
     EXPECT_EQ(p3.runToExit({"--catalogue", dir_ + "/missing.txt"}), 2);
     ServerProcess p4;
     EXPECT_EQ(p4.runToExit({"--catalogue", dir_ + "/catalogue.txt", "--check"}), 0);
+}
+
+// --check names every rule a catalogue author can break, by line, and fails
+// only on what the program cannot use; --version needs no catalogue.
+TEST_F(ServerHttp, CheckReportsEachBrokenRuleWithItsLine)
+{
+    writeFile(dir_ + "/rules.txt",
+              "http://h.example/a.jpg   | 1 | Satellite SAT1 Europe   | NOAA-Satellite\n"           // 1
+              "http://h.example/b.jpg   | 2 | Satellite SAT1 Atlantic | NOAA-Satellite\n"           // 2 same code
+              "http://h.example/c.gif   | 3 | Radar RAD-N North       | DWD-Radar\n"                // 3 '-' in code
+              "ftp://h.example/d.png    | 4 | Chart CH1 Surface       | DWD-Chart\n"                // 4 ftp
+              "http://h.example/e.jpg   | 5 | Webcam                  | CAM-Webcam\n"               // 5 one word
+              "6ttp://h.example/f.jpg   | 6 | Other OTH1 picture      | X-Other\n"                  // 6 type letter
+              "http://h.example/g.jpg   | 7 | Sat SATG GOES           | NOAA-GOES-16 full disk\n"   // 7 timing code
+              "http://h.example/h.jpg   | 8 | Sat SATH dashes         | A-b-c-d-e-f-g\n"            // 8 six '-'
+              "4ttps://h.example/i.gif  | 9 | Radar RADI loop         | DWD-Radar loop-95\n");      // 9 fine
+    EXPECT_EQ(server_.runToExit({"--catalogue", dir_ + "/rules.txt", "--check"}), 1);
+    const std::string out = server_.stdoutText();
+    const std::string file = dir_ + "/rules.txt:";
+    for (const char *expected : {"2: error: code 'SAT1' also on line 1", "3: error: code 'RAD-N'", "4: error: address ftp://",
+                                 "5: error: description 'Webcam' has one word", "6: error: unknown type letter '6'",
+                                 "7: warning: credit's timing code", "8: warning: credit line holds 6 '-'",
+                                 "rules.txt: 9 entries, 5 error(s), 2 warning(s)"})
+        EXPECT_NE(out.find(expected[0] == 'r' ? std::string(expected) : file + expected), std::string::npos)
+            << expected << "\n" << out;
+    EXPECT_EQ(out.find(file + "1:"), std::string::npos) << out;
+    EXPECT_EQ(out.find(file + "9:"), std::string::npos) << out;
+
+    // Warnings alone pass.
+    writeFile(dir_ + "/warned.txt", "http://h.example/g.jpg | 7 | Sat SATG GOES | NOAA-GOES-16 full disk\n");
+    EXPECT_EQ(server_.runToExit({"--catalogue", dir_ + "/warned.txt", "--check"}), 0) << server_.stdoutText();
+    EXPECT_NE(server_.stdoutText().find("0 error(s), 1 warning(s)"), std::string::npos) << server_.stdoutText();
+
+    EXPECT_EQ(server_.runToExit({"--version"}), 0);
+    EXPECT_EQ(server_.stdoutText(), "cirrolith-catalogue-server " + std::string(CIRROLITH_TEST_VERSION) + "\n");
 }
 
 // A test process that dies without stopping its server (a crash, an abort,

@@ -152,8 +152,9 @@ int ServerProcess::runToExit(std::vector<std::string> args)
     int outFd = -1;
     pid_t pid = spawn(args, outFd, errFd_);
     char buf[4096];
-    while (read(outFd, buf, sizeof buf) > 0) {
-    }
+    stdout_.clear();
+    for (ssize_t n; (n = read(outFd, buf, sizeof buf)) > 0;)
+        stdout_.append(buf, static_cast<size_t>(n));
     close(outFd);
     int status = 0;
     waitpid(pid, &status, 0);

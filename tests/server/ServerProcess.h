@@ -25,12 +25,15 @@ public:
 
     int port() const { return port_; }
     const std::string &stderrText() const { return stderr_; }
+    // What runToExit's process wrote on standard output.
+    const std::string &stdoutText() const { return stdout_; }
 
 private:
     int pid_ = -1;
     int port_ = 0;
     int errFd_ = -1;
     std::string stderr_;
+    std::string stdout_;
     void collectStderr();
 };
 
