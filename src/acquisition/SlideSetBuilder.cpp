@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -116,6 +117,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     // address can write outside the work folder.
     const QString localExtension = acquisition::localExtension(extension);
     const QString localFile = state.pictureFileStem + localExtension;
+    m_downloadsInUse << QFileInfo(localFile).fileName();
     if (!platform::DownloadFile(UrlImageToLoad, localFile)) {                  // 6
         placePicture(cnt, m_notAvailable, true);
         return;
@@ -254,6 +256,9 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     // the slideshow had counted up to when the build started.
     if (changed || state.clockReload == 1)
         state.cntAniGif = 1;
+    const bool loading = changed || state.clockReload == 1;
+    if (loading)
+        m_downloadsInUse.clear();
     int k = 0;                                                                 // 8
     while (k < kListSize && !state.listImageSELECTED[k].isEmpty()) {
         if (changed || state.clockReload == 1) {
@@ -286,6 +291,8 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     }
     if (k == 0)
         state.slideCount = 0;
+    if (loading)
+        removeUnusedDownloads();
 
     state.clockReload = 0;                                                     // 9
 
@@ -342,6 +349,17 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     hooks.enableRunButtons();                                                  // 18
     qCInfo(lcShow, "slide set ready: %d slides, %d not available", int(state.slideCount), missingSlides(state));
     return result;
+}
+
+void SlideSetBuilder::removeUnusedDownloads()
+{
+    const QFileInfo stem(state.pictureFileStem);
+    const QDir work = stem.dir();
+    const QStringList names = work.entryList({stem.fileName() + QStringLiteral(".*")}, QDir::Files);
+    for (const QString &name : acquisition::unusedDownloadFiles(names, stem.fileName(), m_downloadsInUse)) {
+        if (work.remove(name))
+            qCInfo(lcDownload, "removed %s, which the slide set no longer uses", qPrintable(name));
+    }
 }
 
 void SlideSetBuilder::PrepareWebPage()

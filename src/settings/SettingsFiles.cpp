@@ -162,6 +162,8 @@ bool SettingsFiles::WritePictureList()
             if (!s.running.isSelected(i))
                 continue;
             const std::int16_t id = i < kListSize ? s.listIdUrl[i] : 0;
+            if (id == kRefusedId)
+                continue;   // saved, it would come back as another picture
             entries.push_back({i, QString::number(id)});
             RecordSelection(false, i + 1);
         }
