@@ -354,7 +354,7 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
 void SlideSetBuilder::removeUnusedDownloads()
 {
     const QFileInfo stem(state.pictureFileStem);
-    const QDir work = stem.dir();
+    QDir work = stem.dir();
     const QStringList names = work.entryList({stem.fileName() + QStringLiteral(".*")}, QDir::Files);
     for (const QString &name : acquisition::unusedDownloadFiles(names, stem.fileName(), m_downloadsInUse)) {
         if (work.remove(name))
