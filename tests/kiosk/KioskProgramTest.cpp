@@ -253,16 +253,15 @@ TEST_F(KioskProgram, RightLeftSpaceAndRStepPauseAndReload)
     EXPECT_EQ(process.exitCode(), 0);
 }
 
-// An unattended screen with a configuration file cut to its first line and,
-// later, its work folder gone: the show starts on what the files hold,
-// erasing nothing and asking nothing, and a quit key ends the process at
-// once although the settings cannot be saved, its log in the true order.
-TEST_F(KioskProgram, ShortConfigurationStartsTheShowAndAQuitWithoutAFolderEndsAtOnce)
+// An unattended screen with a configuration file cut to its first line: the
+// show starts on what the files hold, erasing nothing and asking nothing, and
+// the first build removes a download file that nothing uses.
+TEST_F(KioskProgram, ShortConfigurationStartsTheShowAndErasesNothing)
 {
     startServers();
     portable.writeSecondStart();
     portable.write("Cirrolith4_Config.dat", "20\r\n");
-    // A download file of an older build's naming, which nothing uses.
+    // A download file of an older build's naming.
     portable.write("Cirrolith4_Img.jpgi0", "stale");
     const QByteArray language = portable.read("Cirrolith4_Language.dat");
     const QByteArray proxy = portable.read("Cirrolith4_Proxy.dat");
@@ -278,6 +277,17 @@ TEST_F(KioskProgram, ShortConfigurationStartsTheShowAndAQuitWithoutAFolderEndsAt
     EXPECT_EQ(log().count("Cirrolith4_Config.dat is short or damaged"), 1) << log().toStdString();
     EXPECT_FALSE(log().contains("configuration erased"));
     EXPECT_FALSE(portable.exists("Cirrolith4_Img.jpgi0"));
+}
+
+// The work folder goes while the show runs: a quit key ends the process at
+// once although the settings cannot be saved, its log in the true order.
+TEST_F(KioskProgram, QuitKeyEndsAtOnceWhenTheSettingsCannotBeSaved)
+{
+    startServers();
+    portable.writeSecondStart();
+    launch(servers.catalogueAddress(), "cirrolith.*=true");
+    ASSERT_TRUE(waitForWindow(30000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines("cirrolith.show: slide ", 2, 60000)) << log().toStdString();
 
     ASSERT_TRUE(QDir(portable.workDir()).removeRecursively());
     xdotool({"mousemove", "900", "500"});
