@@ -140,8 +140,10 @@ void storeReply(AppState &state, int kind, const QStringList &items)
             state.listURLcomment[k] = items[k];
         break;
     case KindCreditLines:
+        // A credit line is one line under the picture: a CR or LF in it
+        // would break the bar's single line in two.
         for (int k = 0; k < n; ++k)
-            state.listCopyright[k] = items[k];
+            state.listCopyright[k] = QString(items[k]).replace(u'\r', u' ').replace(u'\n', u' ');
         break;
     default:
         break;

@@ -79,6 +79,8 @@ TEST(CatalogueReplies, StoreByKind)
     EXPECT_EQ(state->listIdUrl[2], kRefusedId);
     EXPECT_EQ(state->listIdUrl[3], kRefusedId);
     EXPECT_EQ(state->listIdUrl[4], kRefusedId);
+    storeReply(*state, KindCreditLines, {"SRC-Sat\r\nby X-95"});
+    EXPECT_EQ(state->listCopyright[0], "SRC-Sat  by X-95");
     storeReply(*state, KindIds, {});
     EXPECT_EQ(state->listIdUrl[0], 12);
     storeReply(*state, KindCreditLines, {"c-99"});
