@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLinearGradient>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -135,7 +136,12 @@ void letters(QPainter &p, const QRectF &r, const QString &text)
 {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setBold(true);
-    f.setPixelSize(static_cast<int>(r.height() * (text.size() > 2 ? 0.5 : 0.75)));
+    int px = static_cast<int>(r.height() * (text.size() > 2 ? 0.5 : 0.75));
+    f.setPixelSize(px);
+    // A word wider than the tile would lose its first and last letters.
+    while (px > 6 && QFontMetricsF(f).horizontalAdvance(text) > r.width() * 0.92) {
+        f.setPixelSize(--px);
+    }
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(r, Qt::AlignCenter, text);

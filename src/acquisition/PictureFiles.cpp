@@ -14,14 +14,26 @@ QString addressExtension(const QString &url)
 
 QString localExtension(const QString &extension)
 {
-    QString out = QStringLiteral(".");
-    for (QChar c : extension) {
-        if (out.size() > 10)
-            break;
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
-            out += c;
+    // The picture type the address names, its query and the rest cut off:
+    // ".jpg?i=0" and ".jpg?i=11" share one file instead of one file each.
+    // Decoding goes by content, so any other address takes ".jpg".
+    const QString name = extension.mid(1).toLower();
+    for (const char *type : kLocalPictureTypes) {
+        if (name.startsWith(QLatin1String(type)))
+            return u'.' + QLatin1String(type);
     }
-    return out.size() > 1 ? out : QStringLiteral(".img");
+    return QStringLiteral(".jpg");
+}
+
+QStringList unusedDownloadFiles(const QStringList &workFolder, const QString &stemName, const QStringList &inUse)
+{
+    QStringList unused;
+    for (const QString &name : workFolder) {
+        if (!name.startsWith(stemName + u'.') || inUse.contains(name))
+            continue;
+        unused << name;
+    }
+    return unused;
 }
 
 QString aniGifCopyPath(const QString &stem, const QString &tag, int number)

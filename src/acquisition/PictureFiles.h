@@ -18,10 +18,17 @@ QString addressExtension(const QString &url);
 // Only the exact ".png" takes the white-background path; ".PNG" does not.
 inline bool isPngExtension(const QString &extension) { return extension == QLatin1String(".png"); }
 
-// The extension as it may appear in a local file name: the dot and at most
-// ten letters or digits. Nothing an address holds can lead out of the work
-// folder or into another file's name.
+// The picture types a download is stored as, one file per type.
+inline constexpr const char *kLocalPictureTypes[] = {"jpg", "gif", "png", "bmp"};
+
+// The local download file's extension: the picture type the address's
+// extension starts with (".jpeg" is ".jpg"), else ".jpg". Nothing an address
+// holds can lead out of the work folder or multiply the files in it.
 QString localExtension(const QString &extension);
+
+// The download files (stem name, a dot, anything) of a work-folder listing
+// that are not in use: an earlier set's, or an older version's names.
+QStringList unusedDownloadFiles(const QStringList &workFolder, const QString &stemName, const QStringList &inUse);
 
 // The numbered copy of an animated GIF: stem + tag + n + ".gif", whatever
 // the address ended in, because the player looks for exactly that name.

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -116,6 +117,7 @@ void SlideSetBuilder::Load_JPG_GIF_PNG_On_Array(const QString &UrlImageToLoad, i
     // address can write outside the work folder.
     const QString localExtension = acquisition::localExtension(extension);
     const QString localFile = state.pictureFileStem + localExtension;
+    m_downloadsInUse << QFileInfo(localFile).fileName();
     if (!platform::DownloadFile(UrlImageToLoad, localFile)) {                  // 6
         placePicture(cnt, m_notAvailable, true);
         return;
@@ -187,6 +189,10 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     const long gdiplus = modGDIPlusResize::StartGdiPlus();                    // 1
     bool result = true;
     bool changed = false;
+    // Whether the slides differ from those before: only then does the show
+    // start again at the first one.
+    bool setChanged = false;
+    const int slidesBefore = state.slideCount;
     // In debug mode the status window follows the build.
     const bool debug = state.debugMode == 1;
 
@@ -226,12 +232,17 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
         // 5: computed wide and clamped, so long slide times cannot overflow.
         const double seconds = std::round(acquisition::leadingNumber(state.running.slideSeconds()));
         state.imgClockInterval = acquisition::slideIntervalMs(seconds);
+        if (seconds * 1000.0 > acquisition::kMaxTimerInterval)
+            qCWarning(lcShow, "slide time of %.0f s is longer than a timer holds: slides stay %d s",
+                      seconds, acquisition::kMaxTimerInterval / 1000);
         clocks.imgClock.setInterval(state.imgClockInterval);
         if (debug)
             diagnostics.slideListDone(clocks.imgClock.Interval());
 
-        for (int i = 0; i < kListLoopEnd; ++i)                                 // 6
+        for (int i = 0; i < kListLoopEnd; ++i) {                               // 6
+            setChanged = setChanged || state.listImageSELECTED[i] != newSet[i];
             state.listImageSELECTED[i] = newSet[i];
+        }
         if (state.webLoading == 1) {
             state.slideTotal = static_cast<std::int16_t>(acquisition::leadingEntries(state.listImageSELECTED));
             state.slideCount = 0;
@@ -245,6 +256,9 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     // the slideshow had counted up to when the build started.
     if (changed || state.clockReload == 1)
         state.cntAniGif = 1;
+    const bool loading = changed || state.clockReload == 1;
+    if (loading)
+        m_downloadsInUse.clear();
     int k = 0;                                                                 // 8
     while (k < kListSize && !state.listImageSELECTED[k].isEmpty()) {
         if (changed || state.clockReload == 1) {
@@ -277,6 +291,8 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     }
     if (k == 0)
         state.slideCount = 0;
+    if (loading)
+        removeUnusedDownloads();
 
     state.clockReload = 0;                                                     // 9
 
@@ -313,7 +329,19 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
         state.slideCount = static_cast<std::int16_t>(k);
     }
 
-    state.GLOBAL_IMAGE_CURRENT_POINTER = 0;                                    // 16
+    // 16: a reload of the same set goes on from the slide it reached, so
+    // every slide shows in turn however long each stays and however often
+    // the pictures are reloaded.
+    const int pointer = state.GLOBAL_IMAGE_CURRENT_POINTER;
+    if (!setChanged && state.slideCount == slidesBefore && pointer > 0 && pointer < state.slideCount) {
+        std::int16_t animation = 1;   // the n-th animation of a pass plays file n
+        for (int i = 0; i < pointer; ++i)
+            if (state.listImageProperties[i] == 4)
+                ++animation;
+        state.cntAniGif = animation;
+    } else {
+        state.GLOBAL_IMAGE_CURRENT_POINTER = 0;
+    }
     if (mode == 0) {                                                           // 17
         hooks.closeSetupPanel();
         state.catalogueLoaded = 1;
@@ -321,6 +349,17 @@ bool SlideSetBuilder::BuildSlideSet(int mode)
     hooks.enableRunButtons();                                                  // 18
     qCInfo(lcShow, "slide set ready: %d slides, %d not available", int(state.slideCount), missingSlides(state));
     return result;
+}
+
+void SlideSetBuilder::removeUnusedDownloads()
+{
+    const QFileInfo stem(state.pictureFileStem);
+    QDir work = stem.dir();
+    const QStringList names = work.entryList({stem.fileName() + QStringLiteral(".*")}, QDir::Files);
+    for (const QString &name : acquisition::unusedDownloadFiles(names, stem.fileName(), m_downloadsInUse)) {
+        if (work.remove(name))
+            qCInfo(lcDownload, "removed %s, which the slide set no longer uses", qPrintable(name));
+    }
 }
 
 void SlideSetBuilder::PrepareWebPage()

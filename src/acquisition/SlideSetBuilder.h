@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "acquisition/PageCapture.h"
 #include "acquisition/SpecialSources.h"
 #include "platform/Picture.h"
@@ -122,4 +124,7 @@ private:
     std::uint64_t m_generation = 0;
     // The build that has shown the unsupported-extension message.
     std::uint64_t m_extMessageBuild = ~std::uint64_t{0};
+    // The download files the build under way wrote; the others go at its end.
+    QStringList m_downloadsInUse;
+    void removeUnusedDownloads();
 };

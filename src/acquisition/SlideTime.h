@@ -2,13 +2,16 @@
 
 #include <QString>
 
+#include <limits>
+
 // The slide time as the user types it, and the slide interval it gives. Pure;
 // the slide-set builder sets the interval, the slideshow clock counts with it.
 namespace acquisition {
 
-// Timer intervals are 16-bit unsigned on the platform the program was designed
-// for; anything longer is clamped rather than wrapped.
-inline constexpr int kMaxTimerInterval = 65535;
+// The longest interval a timer holds (about 24 days). A slide time of hours
+// or a day is served whole; only beyond this is it bounded, and the builder
+// says so.
+inline constexpr int kMaxTimerInterval = std::numeric_limits<int>::max();
 
 // The number at the start of a text box ("12s" -> 12, "abc" -> 0).
 double leadingNumber(const QString &text);

@@ -15,6 +15,7 @@
 
 using platform::DialogService;
 using platform::MsgButtons;
+using platform::MsgIcon;
 
 namespace {
 
@@ -82,8 +83,10 @@ void SlideSetBuilder::LoadPictureSeries(int &k)
     const acquisition::SeriesParse parsed = acquisition::parseSeries(state.tmpStrUrl);
     if (!parsed.entry) {
         qCWarning(lcDownload, "picture series %s cannot be read", qPrintable(state.tmpStrUrl));
-        DialogService::current().MsgBox(acquisition::seriesErrorMessage(parsed.charactersRead),
-                                        MsgButtons::OK);
+        // On the unattended path: the notice closes by itself within a
+        // slide's time instead of holding the start-up until someone clicks.
+        DialogService::current().Notice(acquisition::seriesErrorMessage(parsed.charactersRead),
+                                        MsgIcon::None, QString(), state.imgClockInterval);
         // The entry is still a slide of the set: it must not show whatever
         // an earlier set left in its slot.
         placePicture(k, m_notAvailable, true);

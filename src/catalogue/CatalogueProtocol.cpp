@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueProtocol.h"
 
+#include "platform/Log.h"
+
 #include <algorithm>
 
 namespace catalogue {
@@ -97,7 +99,7 @@ std::int16_t idFromItem(const QString &item)
 {
     bool ok = false;
     const short value = item.trimmed().toShort(&ok);
-    return ok ? value : 0;
+    return ok && value >= 0 ? value : kRefusedId;
 }
 
 void storeReply(AppState &state, int kind, const QStringList &items)
@@ -121,16 +123,27 @@ void storeReply(AppState &state, int kind, const QStringList &items)
         break;
     }
     case KindIds:
-        for (int k = 0; k < n; ++k)
+    {
+        QStringList refused;
+        for (int k = 0; k < n; ++k) {
             state.listIdUrl[k] = idFromItem(items[k]);
+            if (state.listIdUrl[k] == kRefusedId)
+                refused << QStringLiteral("%1 (\"%2\")").arg(k).arg(items[k].left(40));
+        }
+        if (!refused.isEmpty())
+            qCWarning(lcCatalogue).noquote() << "catalogue entries refused, their id is no number 0..32767:"
+                                             << refused.join(QStringLiteral(", "));
         break;
+    }
     case KindDescriptions:
         for (int k = 0; k < n; ++k)
             state.listURLcomment[k] = items[k];
         break;
     case KindCreditLines:
+        // A credit line is one line under the picture: a CR or LF in it
+        // would break the bar's single line in two.
         for (int k = 0; k < n; ++k)
-            state.listCopyright[k] = items[k];
+            state.listCopyright[k] = QString(items[k]).replace(u'\r', u' ').replace(u'\n', u' ');
         break;
     default:
         break;

@@ -58,7 +58,7 @@ void fillListData(AppState &state, const QStringList &items);
 // The text after the last "/"; the whole address when it has none.
 QString UrlNameOnly(const QString &url);
 
-// A kind-4 item: its value when it is a whole number in the 16-bit range, else 0.
+// A kind-4 item: its value when it is a whole number 0..32767, else kRefusedId.
 std::int16_t idFromItem(const QString &item);
 
 // Copies reply items into the catalogue lists of the given kind; items past

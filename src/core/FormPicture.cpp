@@ -122,6 +122,15 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
         pal.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(pal);
     }
+    // The server's message lies over the picture: white on a dark band stays
+    // readable over snow, clouds and white charts.
+    lblMsgUser->setAutoFillBackground(true);
+    {
+        QPalette pal = lblMsgUser->palette();
+        pal.setColor(QPalette::Window, QColor(0, 0, 0, 170));
+        lblMsgUser->setPalette(pal);
+    }
+    lblMsgUser->setAlignment(Qt::AlignCenter);
 
     slides = std::make_unique<SlideSetBuilder>(*this, *this, *catalogue, *diagnostics);
     slideshow = std::make_unique<Slideshow>(*this, *this, *this, *this, *bar, *slides, *catalogue, settings,

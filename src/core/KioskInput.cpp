@@ -206,11 +206,12 @@ void KioskInput::quitSavingSettings()
     if (runControlRunning()) {
         m_quitAsked = true;
         w.flagCmdButton = CmdSaveAndClose;
+        w.runControl->saveAndCloseSoon();
         return;
     }
     m_quitAsked = false;
     m_saving = true;
-    w.settings.SaveConfig();
+    w.settings.SaveConfig(SettingsFiles::OnFailure::NoticeWhileQuitting);
     m_saving = false;
     if (!w.ExitToProgram)
         w.runControl->btTermina_Click();

@@ -212,9 +212,14 @@ void RunControl::saveAndClose()
     panel.SSTCfg_ExitProgram->setEnabled(false);
     panel.SSTCfg_ExitProgram_BW->show();
     panel.SSTCfg_ExitProgram_BW->setEnabled(true);
-    qCInfo(lcRun, w.restartPending ? "quitting to start again after the configuration reset"
-                                   : "quitting: settings saved");
-    w.settings.SaveConfig();   // does nothing after a reset
+    if (w.restartPending) {
+        qCInfo(lcRun, "quitting to start again after the configuration reset");
+    } else {
+        // The save tells its own outcome; whatever the disk does, a failure
+        // notice closes by itself and the quit goes on.
+        qCInfo(lcRun, "quitting: saving the settings");
+        w.settings.SaveConfig(SettingsFiles::OnFailure::NoticeWhileQuitting);
+    }
     w.ExitToProgram = true;
     if (w.debugMode == 1)
         w.diagnostics->Unload();
@@ -263,6 +268,15 @@ void RunControl::SSTCfg_ExitProgram_Click()
     // or a page, the quit is carried out here.
     if (!canActAtNextTick())
         saveAndClose();
+}
+
+void RunControl::saveAndCloseSoon()
+{
+    // Waiting up to a second for the tick would eat into the quit's bound.
+    QTimer::singleShot(0, &w, [this] {
+        if (w.flagCmdButton == CmdSaveAndClose && !m_inTick && canActAtNextTick())
+            saveAndClose();
+    });
 }
 
 void RunControl::Cleanup_Click()

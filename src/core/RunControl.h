@@ -20,6 +20,9 @@ public:
 
     void btTermina_Click();            // quit from the bar, nothing saved
     void SSTCfg_ExitProgram_Click();   // save and close at the next tick, or now
+    // A quit key: save and close as soon as the key's event is handled, when
+    // the slideshow clock is idle; else the run control's next tick does it.
+    void saveAndCloseSoon();
     // True when the next panControl tick carries out the run command: the
     // timer runs and the slideshow clock is idle. While a build, a download
     // or a page capture holds the clock, a quit must not wait for it.

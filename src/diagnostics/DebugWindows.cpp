@@ -4,6 +4,10 @@
 #include "platform/Screen.h"
 
 #include <QFontDatabase>
+#include <QScreen>
+#include <QScrollArea>
+
+#include <algorithm>
 
 using platform::Vb;
 
@@ -22,6 +26,37 @@ QFont smallFont(QWidget *w, qreal points)
     QFont f = w->font();
     f.setPointSizeF(points);
     return f;
+}
+
+// The windows are drawn for a desktop screen. On a small one (a 800 x 480
+// touchscreen) the window takes at most the screen's free area and its
+// controls scroll inside it, so none of them lies out of reach.
+void fitToScreen(QWidget *window, QSize design, QPoint wanted)
+{
+    auto *canvas = new QWidget;
+    canvas->setFixedSize(design);
+    for (QWidget *child : window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect place = child->geometry();
+        const bool shown = !child->isHidden();
+        child->setParent(canvas);
+        child->setGeometry(place);
+        child->setVisible(shown);
+    }
+    auto *scroll = new QScrollArea(window);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(canvas);
+
+    QSize size = design;
+    QPoint at = wanted;
+    if (QScreen *screen = platform::Screen::chosen()) {
+        const QRect free = screen->availableGeometry();
+        size = design.boundedTo(free.size());
+        at.setX(std::clamp(free.left() + wanted.x(), free.left(), free.right() + 1 - size.width()));
+        at.setY(std::clamp(free.top() + wanted.y(), free.top(), free.bottom() + 1 - size.height()));
+    }
+    window->setFixedSize(size);
+    scroll->setGeometry(0, 0, size.width(), size.height());
+    window->move(at);
 }
 
 } // namespace
@@ -60,8 +95,6 @@ DisplayDebug::DisplayDebug(QWidget *owner)
     setObjectName(QStringLiteral("DisplayDebug"));
     setWindowTitle(QStringLiteral("DisplayDebug"));
     setFont(smallFont(this, 8));
-    setFixedSize(pixels(kWidth), pixels(kHeight));
-    move(40, 40);
 
     Aggiorna = new Vb<QCheckBox>(QStringLiteral("Aggiorna"), this);
     Aggiorna->setText(QStringLiteral("Aggiorna"));
@@ -146,6 +179,7 @@ DisplayDebug::DisplayDebug(QWidget *owner)
     for (DebugLabel *value : {labelLst, url_attuale, dbRanVal})
         value->setFrameShape(QFrame::StyledPanel);
 
+    fitToScreen(this, QSize(pixels(kWidth), pixels(kHeight)), QPoint(40, 40));
     dbDisplay.setEnabled(true);
 }
 
@@ -184,8 +218,6 @@ DisplayDebug2::DisplayDebug2(QWidget *owner) : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("DisplayDebug2"));
     setWindowTitle(QStringLiteral("DisplayDebug2"));
-    setFixedSize(pixels(kWidth), pixels(kHeight));
-    move(60, 120);
 
     QFont cardFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     cardFont.setPixelSize(10);
@@ -204,4 +236,5 @@ DisplayDebug2::DisplayDebug2(QWidget *owner) : QWidget(owner, Qt::Window)
     Command_Nascondi = new DebugButton(QStringLiteral("Command_Nascondi"), this);
     Command_Nascondi->setText(QStringLiteral("Nascondi"));
     Command_Nascondi->Move(120, 6300, 1500, 420);
+    fitToScreen(this, QSize(pixels(kWidth), pixels(kHeight)), QPoint(60, 120));
 }

@@ -21,6 +21,36 @@ using platform::MsgIcon;
 
 namespace {
 
+struct HelpNotOpened {
+    const char *text;
+    const char *title;
+};
+
+// Someone is at the screen and reads it in the language they chose; before
+// one is chosen, in English.
+HelpNotOpened helpNotOpened(int lingua)
+{
+    switch (lingua) {
+    case LinguaItalian:
+        return {"Impossibile aprire la pagina di aiuto: nessun browser web \xC3\xA8 impostato per mostrarla.",
+                "Aiuto"};
+    case LinguaFrench:
+        return {"La page d'aide ne peut pas \xC3\xAA" "tre ouverte : aucun navigateur web n'est configur\xC3\xA9 "
+                "pour l'afficher.",
+                "Aide"};
+    case LinguaSpanish:
+        return {"No se puede abrir la p\xC3\xA1gina de ayuda: no hay ning\xC3\xBAn navegador web configurado "
+                "para mostrarla.",
+                "Ayuda"};
+    default:
+        return {"The help page cannot be opened: no web browser is set up to show it.", "Help"};
+    }
+}
+
+} // namespace
+
+namespace {
+
 constexpr int kHelpWindowStyle = 10;
 
 } // namespace
@@ -64,10 +94,11 @@ void HelpActions::OpenOnlineHelp()
     // Someone asked for help and is in front of the screen: say why nothing opens.
     if (!opened && !w.state.ExitToProgram) {
         qCWarning(lcRun, "help page not opened: %s", qPrintable(shell::lastError().description));
+        const HelpNotOpened text = helpNotOpened(w.state.Lingua);
         DialogService::current().MsgBox(
-            QStringLiteral("The help page cannot be opened: no web browser is set up to show it.\r\n%1\r\n\r\n%2")
+            (QString::fromUtf8(text.text) + QStringLiteral("\r\n%1\r\n\r\n%2"))
                 .arg(shell::lastError().description, address),
-            MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Help"));
+            MsgButtons::OK, MsgIcon::Exclamation, QString::fromUtf8(text.title));
     }
 }
 

@@ -25,6 +25,10 @@ bool SetupPanel::eventFilter(QObject *watched, QEvent *event)
         nwxStatusBar2->setStyleSheet(QString::fromLatin1(kCaptionStyle) +
                                      (covered ? QString::fromLatin1(kCoveredCaptionStyle) : QString()));
     }
+    // A help text takes its presses for itself; they are clicks on the
+    // panel all the same, which put the timer fields' colours back.
+    if (event->type() == QEvent::MouseButtonPress && m_helpViewports.contains(watched))
+        emit panelClicked();
     return Vb<QWidget>::eventFilter(watched, event);
 }
 

@@ -170,6 +170,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QList<QObject *> m_helpViewports;   // the help texts' surfaces
     // Picks the largest tab font and padding with which the four tabs fit
     // the panel's width, so the strip never needs scroll arrows.
     void fitTabStrip();

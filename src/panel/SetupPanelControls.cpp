@@ -279,6 +279,10 @@ SetupPanel::SetupPanel(QWidget *parent) : Vb<QWidget>(QStringLiteral("SSTCfg"), 
     connect(SSTCfg_Aggiorna, &platform::ClickLabel::clicked, this, &SetupPanel::SSTCfg_Aggiorna_Click);
     connectNavigation();
     Cleanup2->installEventFilter(this);
+    for (HelpBox *box : findChildren<HelpBox *>()) {
+        box->viewport()->installEventFilter(this);
+        m_helpViewports << box->viewport();
+    }
     m_pages[TabRunExit]->installEventFilter(this);
 
     LayoutPanelTabs();

@@ -7,7 +7,7 @@
 namespace platform {
 
 VbTimer::VbTimer(const QString &name, int intervalMs, QObject *parent)
-    : QObject(parent), m_name(name), m_interval(std::clamp(intervalMs, 0, 65535))
+    : QObject(parent), m_name(name), m_interval(std::max(intervalMs, 0))
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &VbTimer::fire);
@@ -23,7 +23,7 @@ void VbTimer::setEnabled(bool on)
 
 void VbTimer::setInterval(int ms)
 {
-    m_interval = std::clamp(ms, 0, 65535);
+    m_interval = std::max(ms, 0);
     apply();
 }
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <limits>
 
 namespace platform {
 
@@ -23,7 +24,8 @@ public:
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool on);
     int Interval() const { return m_interval; }
-    void setInterval(int ms);   // clamped to 0..65535 like the 16-bit original
+    static constexpr int kMaxInterval = std::numeric_limits<int>::max();
+    void setInterval(int ms);   // negative is 0
 
     // A held timer keeps its Enabled and Interval but does not count: the
     // window holds its timers until start-up has ended and it is on screen.

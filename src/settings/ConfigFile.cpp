@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
 using platform::textfile::LineReader;
 using platform::textfile::Writer;
 
@@ -19,30 +21,40 @@ QByteArray formatConfig(const ConfigValues &values)
     return w.bytes();
 }
 
-std::optional<ConfigValues> parseConfig(const QByteArray &bytes)
+ConfigValues defaultConfig()
+{
+    return {QStringLiteral("15"), QStringLiteral("4"), QString::fromLatin1(kFullScreen), QString()};
+}
+
+ConfigRead parseConfig(const QByteArray &bytes)
 {
     LineReader reader(bytes);
-    ConfigValues v;
-    auto line1 = reader.next();
-    if (!line1 || line1->isEmpty())
-        return std::nullopt;
-    auto line2 = reader.next();
-    auto line3 = reader.next();
-    auto line4 = reader.next();
-    if (!line2 || !line3 || !line4)
-        return std::nullopt;
-    v.downloadMinutes = *line1;
-    v.slideSeconds = *line2;
-    v.displayMode = *line3;
-    v.ownPicture = *line4;
-    return v;
+    ConfigRead r{defaultConfig(), {}};
+    const auto take = [&](QString &value, const char *name, bool emptyIsMissing) {
+        auto line = reader.next();
+        if (line && !(emptyIsMissing && line->isEmpty()))
+            value = *line;
+        else
+            r.defaulted << QLatin1String(name);
+    };
+    take(r.values.downloadMinutes, "download timer", true);
+    take(r.values.slideSeconds, "slide timer", true);
+    take(r.values.displayMode, "display mode", false);
+    take(r.values.ownPicture, "own picture", false);
+    return r;
 }
 
 bool isNumeric(const QString &text)
 {
     static const QRegularExpression number(
         QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
-    return number.match(text).hasMatch();
+    // Nobody types a timer of more than a few digits: a longer run (a damaged
+    // file) or one beyond a double is no number, not a period of ages.
+    if (text.trimmed().size() > kMaxNumberLength)
+        return false;
+    if (!number.match(text).hasMatch())
+        return false;
+    return std::isfinite(text.trimmed().toDouble());
 }
 
 double numericValue(const QString &text)

@@ -22,11 +22,26 @@ struct ConfigValues {
 
 QByteArray formatConfig(const ConfigValues &values);
 
-// Nothing when the file is unusable: empty first line or fewer than four lines.
-std::optional<ConfigValues> parseConfig(const QByteArray &bytes);
+// A file as read: the values it holds, the defaults where it holds none.
+struct ConfigRead {
+    ConfigValues values;
+    // Which values came from the defaults because their line was missing or
+    // (for the two timers) empty; none for a whole file.
+    QStringList defaulted;
+    bool complete() const { return defaulted.isEmpty(); }
+};
+
+// The first-run values: "15", "4", "Full_Screen", no own picture.
+ConfigValues defaultConfig();
+
+// Never fails: a short or damaged file keeps what it holds, so a cut line
+// costs that line and not every other setting.
+ConfigRead parseConfig(const QByteArray &bytes);
 
 // A text that converts to a number: optional sign, digits with an optional
-// decimal point and exponent, blanks around it allowed. "" is not numeric.
+// decimal point and exponent, blanks around it allowed, at most
+// kMaxNumberLength characters besides them. "" is not numeric.
+inline constexpr int kMaxNumberLength = 24;
 bool isNumeric(const QString &text);
 double numericValue(const QString &text);   // 0 when not numeric
 

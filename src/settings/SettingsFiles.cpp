@@ -35,34 +35,34 @@ QString SettingsFiles::pictureListPath() const
 
 bool SettingsFiles::ReadConfig()
 {
-    std::optional<ConfigValues> values;
-    if (auto bytes = platform::textfile::readAll(configPath())) {
-        // Like the original reader, values already read reach the controls
-        // even when the file turns out to be short.
-        platform::textfile::LineReader reader(*bytes);
-        auto first = reader.next();
-        if (first && !first->isEmpty()) {
-            // The file obeys the panel's bounds: a slide time of 0 would stop
-            // the show, a negative reload period download all the time. No
-            // message: nobody may be there to click it.
-            const auto second = reader.next();
-            const TimerCheck check = checkTimers(*first, second.value_or(QStringLiteral("1")));
-            if (!check.problems.empty())
-                qCWarning(lcSettings).noquote()
-                    << "timers out of bounds in" << QLatin1String(kConfigFileName) << "read as"
-                    << check.downloadMinutes << "min," << check.slideSeconds << "s";
-            s.running.setReloadMinutes(check.downloadMinutes);
-            if (second)
-                s.running.setSlideSeconds(check.slideSeconds);
-        }
-        values = parseConfig(*bytes);
-    }
-    if (!values) {
+    // Only a missing file is a first run. One that is there but short or
+    // damaged keeps what it holds and takes the defaults for the rest: the
+    // language, proxy and picture list are the user's and stay.
+    if (!QFile::exists(configPath())) {
         clocks.imgClock.setEnabled(false);
         s.configValid = false;
         DeleteConfigFiles();
         return false;
     }
+    const QByteArray bytes = platform::textfile::readAll(configPath()).value_or(QByteArray());
+    const ConfigRead read = parseConfig(bytes);
+    // Read at start-up and at every synchronisation: each fault is told once.
+    const bool tell = bytes != m_toldConfig;
+    m_toldConfig = bytes;
+    if (tell && !read.complete())
+        qCWarning(lcSettings).noquote() << QLatin1String(kConfigFileName) << "is short or damaged; defaults for:"
+                                        << read.defaulted.join(QStringLiteral(", "));
+
+    // The file obeys the panel's bounds: a slide time of 0 would stop the
+    // show, a negative reload period download all the time. No message:
+    // nobody may be there to click it.
+    const TimerCheck check = checkTimers(read.values.downloadMinutes, read.values.slideSeconds);
+    if (tell && !check.problems.empty())
+        qCWarning(lcSettings).noquote() << "timers out of bounds in" << QLatin1String(kConfigFileName) << "read as"
+                                        << check.downloadMinutes << "min," << check.slideSeconds << "s";
+    s.running.setReloadMinutes(check.downloadMinutes);
+    s.running.setSlideSeconds(check.slideSeconds);
+    const ConfigValues *values = &read.values;
 
     s.running.setOwnPicture(values->ownPicture);
     s.ownPictureFile = values->ownPicture;
@@ -78,24 +78,27 @@ bool SettingsFiles::ReadConfig()
     return true;
 }
 
-void SettingsFiles::SaveConfig()
+bool SettingsFiles::SaveConfig(OnFailure onFailure)
 {
     if (s.restartPending)
-        return;
+        return true;
 
     // Files are replaced whole or not at all, so a failed write (a full disk)
     // leaves the previous settings intact: they stay, rather than being
     // deleted into a first run.
-    auto fail = [this] {
+    auto fail = [this, onFailure] {
         qCWarning(lcSettings, "settings not saved; the previous ones stay");
         clocks.imgClock.setEnabled(false);
-        if (auto text = configWriteFailureMessage(s.Lingua))
-            DialogService::current().MsgBox(*text, MsgButtons::OK);
+        if (auto text = configWriteFailureMessage(s.Lingua)) {
+            if (onFailure == OnFailure::NoticeWhileQuitting)
+                DialogService::current().Notice(*text, MsgIcon::None, QString(), kQuitNoticeMs);
+            else
+                DialogService::current().MsgBox(*text, MsgButtons::OK);
+        }
+        return false;
     };
-    if (!WritePictureList()) {
-        fail();
-        return;
-    }
+    if (!WritePictureList())
+        return fail();
 
     // Correct the timer boxes, each correction with its message.
     const TimerCheck check =
@@ -122,10 +125,10 @@ void SettingsFiles::SaveConfig()
     values.displayMode = s.running.displayMode();
     values.ownPicture = s.running.ownPicture();
     if (!platform::textfile::writeAtomic(configPath(), formatConfig(values)))
-        fail();
-    else
-        qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s",
-               qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
+        return fail();
+    qCInfo(lcSettings, "settings saved: pictures every %s min, slides %s s, %s",
+           qPrintable(values.downloadMinutes), qPrintable(values.slideSeconds), qPrintable(values.displayMode));
+    return true;
 }
 
 void SettingsFiles::saveAll()
@@ -159,6 +162,8 @@ bool SettingsFiles::WritePictureList()
             if (!s.running.isSelected(i))
                 continue;
             const std::int16_t id = i < kListSize ? s.listIdUrl[i] : 0;
+            if (id == kRefusedId)
+                continue;   // saved, it would come back as another picture
             entries.push_back({i, QString::number(id)});
             RecordSelection(false, i + 1);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -27,7 +28,12 @@ public:
     SettingsFiles(AppState &state, WindowClocks &clocks) : s(state), clocks(clocks) {}
 
     bool ReadConfig();
-    void SaveConfig();
+    // Quitting: a failure is told in a notice that closes by itself within
+    // kQuitNoticeMs, so an unattended screen still ends at once.
+    enum class OnFailure { Ask, NoticeWhileQuitting };
+    static constexpr int kQuitNoticeMs = 800;
+    // True when both files were written (or nothing was to be written).
+    bool SaveConfig(OnFailure onFailure = OnFailure::Ask);
     void saveAll();
     bool WritePictureList();
     void ReadPictureList();
@@ -47,4 +53,5 @@ public:
 private:
     AppState &s;
     WindowClocks &clocks;
+    QByteArray m_toldConfig;   // the file whose faults were last told
 };

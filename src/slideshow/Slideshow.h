@@ -101,6 +101,7 @@ private:
     void showSetupButton();
     void showLoadingProgress();
     void stopSequence();
+    void fitMessageToText();
     void runTimingAndCredit(int p);
     void placeAnimation(int p);
     // The words of slot p's credit line (Splitta5's rule). A line with too

@@ -17,6 +17,7 @@
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
+#include <QFontMetrics>
 #include <QWebEngineView>
 
 #include <cmath>
@@ -47,6 +48,18 @@ void Slideshow::prepareNextSlide()
     const int kind = state.listImageProperties[q];
     if (const auto box = layoutFor(*picture, kind))
         frames.prepareLater(picture, frameSize(*picture, *box, fullScreenMode() && kind != 2));
+}
+
+void Slideshow::fitMessageToText()
+{
+    // As wide as its text (and no wider than the screen), so the centring
+    // below centres the text and not a window-wide label.
+    platform::Label &label = *labels.lblMsgUser;
+    const QFontMetrics metrics(label.font());
+    const int paddingPx = 2 * metrics.averageCharWidth();
+    const double textPx = metrics.horizontalAdvance(label.text()) + paddingPx;
+    const double twips = std::min(textPx * Screen::twipsPerPixelX(), Screen::widthTwips());
+    label.setWidth(static_cast<float>(std::round(twips)));
 }
 
 void Slideshow::stopSequence()
@@ -253,6 +266,7 @@ void Slideshow::imgClock_Timer(TickBy by)
     if (p == state.slideCount - 1) {                                         // 12
         if (!state.serverMessage.isEmpty()) {
             labels.lblMsgUser->setText(state.serverMessage);
+            fitMessageToText();
             labels.lblMsgUser->show();
             const double W = Screen::widthTwips();
             const double H = Screen::heightTwips();

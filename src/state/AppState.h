@@ -36,6 +36,10 @@ enum RunCommand : std::int16_t {
 template <typename T>
 using CatalogueList = std::array<T, kListSize>;
 
+// A catalogue entry whose id is not a whole number 0..32767: it cannot be
+// selected or saved, so it never stands for another entry.
+inline constexpr std::int16_t kRefusedId = -1;
+
 struct AppState {
     // The settings the panel shows and edits.
     RunningSettings running;
@@ -74,7 +78,7 @@ struct AppState {
     CatalogueList<QString> listURL;
     CatalogueList<QString> listURLnameOnly;
     CatalogueList<QString> listURLcomment;
-    CatalogueList<std::int16_t> listIdUrl{};
+    CatalogueList<std::int16_t> listIdUrl{};   // kRefusedId: the entry's id was no id at all
     CatalogueList<QString> listCopyright;
     CatalogueList<std::int16_t> listIdCopyright{};
     // ... and the slide set (entry k describes slide k).

@@ -75,9 +75,12 @@ TEST(CatalogueReplies, StoreByKind)
     storeReply(*state, KindIds, {"12", " 7 ", "32768", "abc", "-32768"});
     EXPECT_EQ(state->listIdUrl[0], 12);
     EXPECT_EQ(state->listIdUrl[1], 7);
-    EXPECT_EQ(state->listIdUrl[2], 0);
-    EXPECT_EQ(state->listIdUrl[3], 0);
-    EXPECT_EQ(state->listIdUrl[4], -32768);
+    // Ids beyond 0..32767 or no number are refused, never read as another id.
+    EXPECT_EQ(state->listIdUrl[2], kRefusedId);
+    EXPECT_EQ(state->listIdUrl[3], kRefusedId);
+    EXPECT_EQ(state->listIdUrl[4], kRefusedId);
+    storeReply(*state, KindCreditLines, {"SRC-Sat\r\nby X-95"});
+    EXPECT_EQ(state->listCopyright[0], "SRC-Sat  by X-95");
     storeReply(*state, KindIds, {});
     EXPECT_EQ(state->listIdUrl[0], 12);
     storeReply(*state, KindCreditLines, {"c-99"});

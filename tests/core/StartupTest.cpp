@@ -100,19 +100,20 @@ TEST_F(Startup, DamagedFilesBringBackAFirstRun)
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kDefaultList);
     form.reset();
 
-    // A configuration cut short fails to read; every settings file goes, then
-    // the defaults are written.
-    portable.write(kConfigFileName, "30\r\n9\r\n");
+    // A configuration cut short keeps what it holds, the defaults for the
+    // rest, and erases no other file: no first run.
+    portable.write(kConfigFileName, "30\r\n");
     portable.write("Cirrolith4_Language.dat", " 2");
     portable.write("Cirrolith4_Proxy.dat", "\r\n\r\n\r\n\r\n0\r\n");
-    portable.write("Cirrolith4_Proxy.bak", "\r\n\r\n\r\n\r\n0\r\n");
-    portable.write("Cirrolith4_MyTown.dat", "Aosta\r\n");
+    portable.write("Cirrolith4_Picture_List.dat", "5\r\n77\r\n\r\n\r\n");
     form = start();
-    EXPECT_EQ(portable.read(kConfigFileName), kDefaultConfig);
-    EXPECT_FALSE(portable.exists("Cirrolith4_Language.dat"));
-    EXPECT_FALSE(portable.exists("Cirrolith4_Proxy.dat"));
-    EXPECT_TRUE(portable.exists("Cirrolith4_Proxy.bak"));
-    EXPECT_TRUE(portable.exists("Cirrolith4_MyTown.dat"));
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "30");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "4");
+    EXPECT_EQ(form->displayMode, 1);
+    EXPECT_EQ(portable.read(kConfigFileName), "30\r\n");
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), " 2");
+    EXPECT_TRUE(portable.exists("Cirrolith4_Proxy.dat"));
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), "5\r\n77\r\n\r\n\r\n");
 }
 
 TEST_F(Startup, CommandLineWords)

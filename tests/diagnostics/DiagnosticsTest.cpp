@@ -18,6 +18,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollArea>
 
 using platform::MsgIcon;
 
@@ -126,7 +128,7 @@ TEST_F(Diag, HelpButtonInDebugModeFillsTheListViewer)
     EXPECT_EQ(v.ListData_txt[4]->pos(), QPoint(72, 72));
     const auto topCard = [&] {
         QWidget *top = nullptr;
-        for (QObject *child : v.children())
+        for (QObject *child : v.ListData_txt[0]->parentWidget()->children())
             if (child->objectName() == "ListData_txt")
                 top = static_cast<QWidget *>(child);
         return top;
@@ -366,4 +368,27 @@ TEST_F(Diag, QuittingInDebugModeUnloadsTheStatusWindow)
     form->runControl->btTermina_Click();
     EXPECT_FALSE(diag().debugWindowExists());
     EXPECT_TRUE(platform::ProcessEnd::requested());
+}
+
+// Drawn for a desktop, the two windows fit a smaller screen (the offscreen
+// one here is 800 x 600): every button stays reachable by scrolling.
+TEST_F(Diag, TheWindowsFitTheScreenTheyAreOn)
+{
+    form->debugMode = 1;
+    form->bar->btHelp->click();
+    ASSERT_TRUE(diag().listViewerExists());
+    const QRect free = platform::Screen::chosen()->availableGeometry();
+    for (QWidget *w : std::initializer_list<QWidget *>{&window(), &diag().listViewer()}) {
+        // Placed by its outer corner: on a kiosk screen there is no frame.
+        EXPECT_TRUE(free.contains(QRect(w->pos(), w->size()))) << w->objectName().toStdString();
+        auto *scroll = w->findChild<QScrollArea *>();
+        ASSERT_TRUE(scroll) << w->objectName().toStdString();
+        EXPECT_GE(scroll->widget()->width(), scroll->viewport()->width());
+    }
+    window().show();
+    QWidget *button = window().dbSetDwload;
+    auto *scroll = window().findChild<QScrollArea *>();
+    scroll->ensureWidgetVisible(button);
+    const QRect onScreen(button->mapTo(scroll->viewport(), QPoint(0, 0)), button->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(onScreen));
 }

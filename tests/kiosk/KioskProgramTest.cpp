@@ -7,6 +7,8 @@
 #include "support/PollUntil.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -249,4 +251,56 @@ TEST_F(KioskProgram, RightLeftSpaceAndRStepPauseAndReload)
     xdotool({"key", "Escape"});
     ASSERT_TRUE(process.waitForFinished(15000));
     EXPECT_EQ(process.exitCode(), 0);
+}
+
+// An unattended screen with a configuration file cut to its first line: the
+// show starts on what the files hold, erasing nothing and asking nothing, and
+// the first build removes a download file that nothing uses.
+TEST_F(KioskProgram, ShortConfigurationStartsTheShowAndErasesNothing)
+{
+    startServers();
+    portable.writeSecondStart();
+    portable.write("Cirrolith4_Config.dat", "20\r\n");
+    // A download file of an older build's naming.
+    portable.write("Cirrolith4_Img.jpgi0", "stale");
+    const QByteArray language = portable.read("Cirrolith4_Language.dat");
+    const QByteArray proxy = portable.read("Cirrolith4_Proxy.dat");
+    launch(servers.catalogueAddress(), "cirrolith.*=true");
+    ASSERT_TRUE(waitForWindow(30000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines("slide set ready", 1, 60000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines("cirrolith.show: slide ", 2, 30000)) << log().toStdString();
+
+    EXPECT_EQ(portable.read("Cirrolith4_Config.dat"), "20\r\n");
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), language);
+    EXPECT_EQ(portable.read("Cirrolith4_Proxy.dat"), proxy);
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kiosk::kPictureList);
+    EXPECT_EQ(log().count("Cirrolith4_Config.dat is short or damaged"), 1) << log().toStdString();
+    EXPECT_FALSE(log().contains("configuration erased"));
+    EXPECT_FALSE(portable.exists("Cirrolith4_Img.jpgi0"));
+}
+
+// The work folder goes while the show runs: a quit key ends the process at
+// once although the settings cannot be saved, its log in the true order.
+TEST_F(KioskProgram, QuitKeyEndsAtOnceWhenTheSettingsCannotBeSaved)
+{
+    startServers();
+    portable.writeSecondStart();
+    launch(servers.catalogueAddress(), "cirrolith.*=true");
+    ASSERT_TRUE(waitForWindow(30000)) << log().toStdString();
+    ASSERT_TRUE(waitForLines("cirrolith.show: slide ", 2, 60000)) << log().toStdString();
+
+    ASSERT_TRUE(QDir(portable.workDir()).removeRecursively());
+    xdotool({"mousemove", "900", "500"});
+    QElapsedTimer took;
+    took.start();
+    xdotool({"key", "ctrl+q"});
+    ASSERT_TRUE(process.waitForFinished(10000)) << "still running after Ctrl+Q";
+    EXPECT_LT(took.elapsed(), 2000);
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString text = log() + QString::fromUtf8(process.readAllStandardError());
+    const qsizetype quitting = text.indexOf("quitting: saving the settings");
+    const qsizetype notSaved = text.indexOf("settings not saved");
+    EXPECT_GE(quitting, 0) << text.toStdString();
+    EXPECT_GT(notSaved, quitting) << text.toStdString();
+    EXPECT_FALSE(text.contains("settings saved:"));
 }

@@ -80,6 +80,10 @@ TEST_F(Panel, TimerFieldsAreMarkedWhileEditedAndReleasedByAClickOnThePanel)
     press(p.SfondoDisplayTimer);
     EXPECT_EQ(p.SSTCfg_timeDwLoad->BackColor(), kBlue);
     EXPECT_EQ(p.SSTCfg_timeRefresh->BackColor(), kBlue);
+    // So does a click into a help text, which takes the press for itself.
+    p.SSTCfg_timeRefresh->setBackColor(kYellow);
+    press(p.Box_Help_Display_Timer->viewport());
+    EXPECT_EQ(p.SSTCfg_timeRefresh->BackColor(), kBlue);
 
     // The icons mark their field as a click on it would.
     p.SSTCfg_Aggiorna2->click();

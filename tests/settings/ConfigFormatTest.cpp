@@ -13,25 +13,36 @@ TEST(ConfigFormat, WritesThreeOrFourValuesAndTheEndMark)
     EXPECT_EQ(formatConfig({"15", "4", "full_screen", ""}), QByteArray("15\r\n4\r\nNormal\r\n\r\n\r\n"));
 
     auto v = parseConfig("15\r\n4\r\nFull_Screen\r\n\r\n\r\n");
-    ASSERT_TRUE(v.has_value());
-    EXPECT_EQ(v->ownPicture, "");
-    EXPECT_EQ(v->displayMode, "Full_Screen");
+    EXPECT_TRUE(v.complete());
+    EXPECT_EQ(v.values.ownPicture, "");
+    EXPECT_EQ(v.values.displayMode, "Full_Screen");
     v = parseConfig("20\r\n7\r\nNormal\r\nC:/Pictures/Cervino \xe8.jpg\r\n\r\n\r\n");
-    ASSERT_TRUE(v.has_value());
-    EXPECT_EQ(v->ownPicture, QString::fromUtf8("C:/Pictures/Cervino è.jpg"));
+    EXPECT_TRUE(v.complete());
+    EXPECT_EQ(v.values.ownPicture, QString::fromUtf8("C:/Pictures/Cervino è.jpg"));
 
-    EXPECT_FALSE(parseConfig("15\r\n4\r\n").has_value()) << "two lines";
-    EXPECT_FALSE(parseConfig("15\r\n4\r\nNormal").has_value()) << "ends before line 4";
-    EXPECT_FALSE(parseConfig("\r\n4\r\nNormal\r\n\r\n").has_value()) << "empty first line";
-    EXPECT_FALSE(parseConfig("").has_value());
+    // A short or damaged file keeps what it holds; the rest are the defaults.
+    v = parseConfig("20\r\n");
+    EXPECT_EQ(v.values.downloadMinutes, "20");
+    EXPECT_EQ(v.values.slideSeconds, "4");
+    EXPECT_EQ(v.values.displayMode, "Full_Screen");
+    EXPECT_EQ(v.defaulted, QStringList({"slide timer", "display mode", "own picture"}));
+    v = parseConfig("\r\n9\r\nNormal\r\n\r\n");
+    EXPECT_EQ(v.values.downloadMinutes, "15");
+    EXPECT_EQ(v.values.slideSeconds, "9");
+    EXPECT_EQ(v.values.displayMode, "Normal");
+    EXPECT_EQ(v.defaulted, QStringList{"download timer"});
+    EXPECT_EQ(parseConfig("").defaulted.size(), 4);
 }
 
 TEST(ConfigFormat, NumericMeansWhatTheUserCanType)
 {
     for (const char *yes : {"15", " 20 ", "15.5", "+3", "-1", ".5", "1e3", "2.E1"})
         EXPECT_TRUE(isNumeric(QString::fromLatin1(yes))) << yes;
-    for (const char *no : {"", " ", "abc", "15a", "1.2.3", "e5", "--1", "1 5"})
+    for (const char *no : {"", " ", "abc", "15a", "1.2.3", "e5", "--1", "1 5", "1e999"})
         EXPECT_FALSE(isNumeric(QString::fromLatin1(no))) << no;
+    // A damaged file's run of digits is no reload period to write back.
+    EXPECT_FALSE(isNumeric(QString(10'000'000, u'9')));
+    EXPECT_EQ(checkTimers(QString(10'000'000, u'9'), "4").downloadMinutes, "15");
 }
 
 TEST(ConfigFormat, TimerCorrectionsAndTheirOrder)

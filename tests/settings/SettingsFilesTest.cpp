@@ -1,4 +1,5 @@
 #include "acquisition/SlideTime.h"
+#include "catalogue/CatalogueProtocol.h"
 #include "core/FormPicture.h"
 #include "panel/ConnectionFrame.h"
 #include "panel/SetupPanel.h"
@@ -231,23 +232,51 @@ TEST_F(Settings, ResetDeletesTheFourFilesEvenReadOnlyAndBlocksSaving)
     EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
 }
 
-TEST_F(Settings, ReadFailureDisablesTheClockAndForgetsTheFiles)
+TEST_F(Settings, ShortFileKeepsWhatItHoldsAndOnlyAMissingOneIsAFirstRun)
 {
+    portable.write("Cirrolith4_Language.dat", " 1");
     portable.write("Cirrolith4_Config.dat", "25\r\n6\r\n");
+    const QByteArray list = portable.read("Cirrolith4_Picture_List.dat");
+    EXPECT_TRUE(form->settings.ReadConfig());
+    EXPECT_TRUE(form->configValid);
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "25");
+    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "6");
+    EXPECT_EQ(form->displayMode, 1);
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), list);
+    EXPECT_EQ(portable.read("Cirrolith4_Language.dat"), " 1");
+
+    QFile::remove(portable.work("Cirrolith4_Config.dat"));
     form->imgClock.setEnabled(true);
     EXPECT_FALSE(form->settings.ReadConfig());
     EXPECT_FALSE(form->configValid);
     EXPECT_FALSE(form->imgClock.Enabled());
-    EXPECT_FALSE(portable.exists("Cirrolith4_Config.dat"));
     EXPECT_FALSE(portable.exists("Cirrolith4_Picture_List.dat"));
-    // What was read before the file ran out stays in the boxes.
-    EXPECT_EQ(form->SSTCfg->SSTCfg_timeDwLoad->text(), "25");
-    EXPECT_EQ(form->SSTCfg->SSTCfg_timeRefresh->text(), "6");
-
     // With the configuration invalid, the next save writes the default selection.
     form->settings.SaveConfig();
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"),
               QByteArray("0\r\n14\r\n1\r\n1\r\n2\r\n5\r\n3\r\n20\r\n\r\n\r\n"));
+}
+
+// An id the 16-bit list cannot hold, or no number at all, used to be stored
+// as 0: the next start showed entry 0's picture in its place.
+TEST_F(Settings, EntriesWithoutAUsableIdAreNeverSavedAsAnotherId)
+{
+    QStringList urls;
+    for (int i = 0; i < 5; ++i) {
+        urls << QString("http://h/p%1.jpg").arg(i);
+        form->listURLcomment[i] = QString("picture %1").arg(i);
+    }
+    catalogue::storeReply(*form, catalogue::KindAddresses, urls);
+    catalogue::storeReply(*form, catalogue::KindIds, {"7", "40000", "abc", "-3", "32767"});
+    EXPECT_EQ(form->listIdUrl[0], 7);
+    EXPECT_EQ(form->listIdUrl[4], 32767);
+    form->settings.ReadPictureList();
+    QListWidget *list = form->SSTCfg->Tabella_Mappe_Selezionate;
+    ASSERT_EQ(list->count(), 5);
+    for (int i = 0; i < 5; ++i)
+        list->item(i)->setSelected(true);
+    form->settings.SaveConfig();
+    EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), QByteArray("0\r\n7\r\n4\r\n32767\r\n\r\n\r\n"));
 }
 
 // A file written by hand or damaged obeys the panel's bounds when read, without

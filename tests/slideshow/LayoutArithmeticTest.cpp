@@ -274,7 +274,10 @@ TEST(ClockArithmetic, SlideTimeTextAndInterval)
     EXPECT_EQ(slideIntervalMs(32), 32000);
     // 33 s would overflow a 16-bit millisecond count; here it does not.
     EXPECT_EQ(slideIntervalMs(33), 33000);
-    EXPECT_EQ(slideIntervalMs(70), kMaxTimerInterval);
+    // Ten minutes or a day stay whole; only beyond what a timer holds they are bounded.
+    EXPECT_EQ(slideIntervalMs(600), 600000);
+    EXPECT_EQ(slideIntervalMs(86400), 86400000);
+    EXPECT_EQ(slideIntervalMs(1e7), kMaxTimerInterval);
     EXPECT_EQ(slideIntervalMs(0), 0);
 }
 
@@ -297,8 +300,8 @@ TEST(ClockArithmetic, TimingCodes)
     t = timingFor("200", 4000, 0);
     EXPECT_EQ(t.interval, 16000);
     EXPECT_TRUE(t.raiseAnimationButton);
-    // 20 s slides: 80000 ms does not fit a timer; clamped.
-    EXPECT_EQ(timingFor("200", 20000, 0).interval, kMaxTimerInterval);
+    EXPECT_EQ(timingFor("200", 20000, 0).interval, 80000);
+    EXPECT_EQ(timingFor("200", kMaxTimerInterval, 0).interval, kMaxTimerInterval);
 
     for (const char *other : {"", "100", "9 9", "abc"}) {
         t = timingFor(other, 4000, 0);

@@ -11,6 +11,8 @@
 #include "support/ShowFixture.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
@@ -319,4 +321,41 @@ TEST_F(Show, BarLayoutAndHideRestore)
     EXPECT_FALSE(bar.btSetup->isHidden());
     EXPECT_TRUE(bar.btWait->isHidden());
     EXPECT_FALSE(form->lCountDown->isHidden());
+}
+
+// Ten-minute slides on the live run control and clock: each slide stays its
+// whole time and the show goes on to the next one, although every tick
+// passes the reload bound (600 s > 15 x 30) and reloads the pictures.
+TEST_F(Show, LongSlideTimesShowEverySlideInTurnAcrossReloads)
+{
+    writeFile(form->Cirrolith_Slide_Dir + "/a.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
+    writeFile(form->Cirrolith_Slide_Dir + "/b.jpg", encode(solid(80, 60, Qt::blue), "JPEG"));
+    form->SSTCfg->SSTCfg_timeRefresh->setText("600");
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("15");
+    ASSERT_TRUE(form->slides->BuildSlideSet(2));
+    ASSERT_EQ(form->slideCount, 2);
+    EXPECT_EQ(form->imgClock.Interval(), 600000);
+
+    // Which picture each tick drew, and when (nominal seconds).
+    std::vector<int> widths;
+    std::vector<double> at;
+    QElapsedTimer real;
+    real.start();
+    const int ticksBefore = form->imgClock.tickCount();
+    form->flagCmdButton = CmdRun;
+    form->panControl.setEnabled(true);
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() && widths.size() < 4) {
+        platform::EventPump::Sleep(4000);   // 20 ms at the fixture's speed
+        if (form->imgClock.tickCount() - ticksBefore > int(widths.size()) && form->clockStatus == 0) {
+            widths.push_back(show().fotoBrowser->picture()->pixels.width());
+            at.push_back(real.elapsed() * platform::Clock::speed() / 1000.0);
+        }
+    }
+    form->panControl.setEnabled(false);
+    form->imgClock.setEnabled(false);
+    ASSERT_EQ(widths.size(), 4u);
+    EXPECT_EQ(widths, std::vector<int>({64, 80, 64, 80}));
+    for (size_t i = 1; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], 540) << "slide " << i << " stayed only " << at[i] - at[i - 1] << " s";
 }
