@@ -17,11 +17,55 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QApplication>
+#include <QEvent>
 #include <QPalette>
 
 #include <utility>
 
 using remote::Command;
+
+namespace {
+
+// The black that covers the window while the screen is off. It stays on top
+// of whatever the window raises meanwhile (the connection sign, the status
+// line) and keeps the window's size.
+class BlackCurtain : public QWidget {
+public:
+    explicit BlackCurtain(QWidget *window) : QWidget(window)
+    {
+        setObjectName(QStringLiteral("screenOff"));
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, Qt::black);
+        setPalette(pal);
+        setAutoFillBackground(true);
+        hide();
+    }
+    void cover(bool on)
+    {
+        if (on) {
+            setGeometry(parentWidget()->rect());
+            raise();
+            show();
+            qApp->installEventFilter(this);
+        } else {
+            qApp->removeEventFilter(this);
+            hide();
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ZOrderChange && watched != this && watched->parent() == parentWidget())
+            raise();
+        else if (event->type() == QEvent::Resize && watched == parentWidget())
+            setGeometry(parentWidget()->rect());
+        return false;
+    }
+};
+
+} // namespace
 
 RemoteRequests::RemoteRequests(FormPicture &form) : w(form) {}
 
@@ -138,17 +182,9 @@ void RemoteRequests::setScreenOff(bool off)
     ucAniGIF &animation = *w.slideshow->ucAniGIF1;
     if (off) {
         w.imgClock.setEnabled(false);
-        if (!m_black) {
-            m_black = new QWidget(&w);
-            m_black->setObjectName(QStringLiteral("screenOff"));
-            QPalette pal = m_black->palette();
-            pal.setColor(QPalette::Window, Qt::black);
-            m_black->setPalette(pal);
-            m_black->setAutoFillBackground(true);
-        }
-        m_black->setGeometry(w.rect());
-        m_black->raise();
-        m_black->show();
+        if (!m_black)
+            m_black = new BlackCurtain(&w);
+        static_cast<BlackCurtain *>(m_black)->cover(true);
         // A running animation has nothing to draw on a black screen.
         m_animationWasVisible = animation.isVisible();
         animation.hide();
@@ -158,7 +194,7 @@ void RemoteRequests::setScreenOff(bool off)
     } else {
         m_power.wake();
         if (m_black)
-            m_black->hide();
+            static_cast<BlackCurtain *>(m_black)->cover(false);
         if (m_animationWasVisible)
             animation.show();
         w.kiosk->holdScreen(true);

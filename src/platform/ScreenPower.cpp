@@ -23,6 +23,10 @@ xcb_connection_t *x11Connection()
 
 bool dpmsOffered(xcb_connection_t *c)
 {
+    // A request of an extension the server lacks ends the connection.
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_dpms_id);
+    if (!extension || !extension->present)
+        return false;
     xcb_dpms_capable_reply_t *capable = xcb_dpms_capable_reply(c, xcb_dpms_capable(c), nullptr);
     const bool yes = capable && capable->capable;
     std::free(capable);
