@@ -132,6 +132,9 @@ QString RemoteRequests::loadCollection(const QString &path)
 {
     if (QString why = refusal(); !why.isEmpty())
         return why;
+    // The whole catalogue is needed to find the collection's pictures.
+    if (w.serverUnavailable)
+        return QStringLiteral("the catalogue server gives no answer");
     const auto codes = Collections::readCodes(path);
     if (!codes || codes->isEmpty())
         return QStringLiteral("the file is no collection");
