@@ -133,9 +133,10 @@ void MqttLink::onConnect(mosquitto *mosq, void *obj, int rc)
     const bool wasDown = self->m_toldDown.exchange(false);
     self->m_retryMs = kFirstRetryMs;
     self->m_connected = true;
+    const bool before = self->m_everConnected.exchange(true);
     if (wasDown)
-        qCWarning(lcRemote, "connected to the MQTT broker %s:%d again", qPrintable(self->m_options.broker.host),
-                  self->m_options.broker.port);
+        qCWarning(lcRemote, "connected to the MQTT broker %s:%d %s", qPrintable(self->m_options.broker.host),
+                  self->m_options.broker.port, before ? "again" : "at last");
     else
         qCInfo(lcRemote, "connected to the MQTT broker %s:%d", qPrintable(self->m_options.broker.host),
                self->m_options.broker.port);

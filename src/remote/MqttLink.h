@@ -68,6 +68,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_toldDown{false};
+    std::atomic<bool> m_everConnected{false};
     std::atomic<int> m_retryMs{kFirstRetryMs};
     std::mutex m_mutex;
     std::condition_variable m_wake;
