@@ -17,12 +17,13 @@ CMAKE_CONFIGURE := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDeb
 DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
                  qt6-base-dev qt6-image-formats-plugins qt6-webengine-dev \
                  libcpp-httplib-dev libarchive-dev fonts-dejavu-core xdg-utils \
-                 qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols libxcb1-dev
+                 qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols libxcb1-dev \
+                 libxcb-dpms0-dev libmosquitto-dev
 # And those the tests, benchmarks and fuzz targets add.
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
                  libx11-dev clang libclang-rt-14-dev \
-                 dpkg-dev systemd cage xwayland sway wtype lintian
+                 dpkg-dev systemd cage xwayland sway wtype lintian mosquitto mosquitto-clients
 # And what packing the program as a Debian package needs.
 PACKAGE_PACKAGES := dpkg-dev
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)

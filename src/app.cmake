@@ -1,7 +1,7 @@
 # The program: every subsystem folder goes into one library that the
 # executable and the tests link.
 set(CIRROLITH_SUBSYSTEMS state core settings catalogue acquisition slideshow panel
-    collections language diagnostics shell)
+    collections language diagnostics shell remote)
 set(app_sources)
 foreach(dir ${CIRROLITH_SUBSYSTEMS})
   file(GLOB dir_sources CONFIGURE_DEPENDS
@@ -30,3 +30,7 @@ set_target_properties(cirrolith PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CIRROLITH_
 # The collections package is read as an archive, never run.
 find_package(LibArchive REQUIRED)
 target_link_libraries(cirrolith_app PUBLIC LibArchive::LibArchive)
+
+# The remote control speaks MQTT through libmosquitto.
+pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET libmosquitto)
+target_link_libraries(cirrolith_app PUBLIC PkgConfig::MOSQUITTO)

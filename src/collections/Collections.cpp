@@ -75,6 +75,7 @@ void Collections::SSTCfg_BackUpcnf_Click()
         return;
     }
     qCInfo(lcSettings, "collection saved: %s", qPrintable(xmlPath));
+    s.collectionName = QFileInfo(xmlPath).fileName();
     if (auto text = savedMessage(s.Lingua)) {
         // The name of the file as it is on disk.
         DialogService::current().MsgBox(*text + QStringLiteral("\r\n") + xmlPath, MsgButtons::OK);
@@ -111,10 +112,7 @@ void Collections::LoadCollection()
     hooks.showWaitIcon();
     platform::EventPump::DoEvents();
 
-    std::optional<QStringList> codes;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.size() <= collection::kMaxFileBytes)
-        codes = collection::readCodes(file.read(collection::kMaxFileBytes + 1));
+    const std::optional<QStringList> codes = readCodes(path);
     if (!codes) {
         dialogs.MsgBox(QStringLiteral("Error: Failed to load xml data from file."), MsgButtons::OK);
         hooks.hideWaitIcon();
@@ -123,11 +121,41 @@ void Collections::LoadCollection()
         return;
     }
     selectCodes(*codes);
+    s.collectionName = QFileInfo(path).fileName();
 
     hooks.hideWaitIcon();
     if (auto text = reloadedMessage(s.Lingua))
         dialogs.MsgBox(*text, MsgButtons::OK);
     saveAndReload();
+}
+
+std::optional<QStringList> Collections::readCodes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > collection::kMaxFileBytes)
+        return std::nullopt;
+    return collection::readCodes(file.read(collection::kMaxFileBytes + 1));
+}
+
+bool Collections::selectOnly(const QStringList &codes)
+{
+    const int items = std::min(s.running.rowCount(), kListSize);
+    std::vector<int> rows;
+    for (int k = 0; k < items; ++k) {
+        const QString own = collection::CodeForMatch(s.running.rows()[k]);
+        for (const QString &code : codes) {
+            if (collection::codesMatch(own, code)) {
+                rows.push_back(k);
+                break;
+            }
+        }
+    }
+    if (rows.empty())
+        return false;
+    s.running.clearSelection();
+    for (int k : rows)
+        s.running.setSelected(k, true);
+    return true;
 }
 
 void Collections::selectCodes(const QStringList &codes)

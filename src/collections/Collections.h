@@ -3,6 +3,9 @@
 #include <QDateTime>
 
 #include <functional>
+#include <optional>
+
+#include <QStringList>
 
 struct AppState;
 class SettingsFiles;
@@ -26,6 +29,13 @@ public:
     void SSTCfg_BackUpcnf_Click();
     void SSTCfg_Loadcnf_Click();
     void LoadCollection();
+
+    // The codes of a collection file; nothing when it cannot be read.
+    static std::optional<QStringList> readCodes(const QString &path);
+    // The selection becomes exactly the rows those codes name, as clearing
+    // the list and loading the file do. False, with the selection left as it
+    // was, when no row matches.
+    bool selectOnly(const QStringList &codes);
 
     // The time a save is stamped with.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };

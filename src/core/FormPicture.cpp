@@ -4,6 +4,8 @@
 #include "state/CommandLine.h"
 #include "core/Folders.h"
 #include "core/KioskInput.h"
+#include "core/RemoteRequests.h"
+#include "remote/Remote.h"
 #include "catalogue/Catalogue.h"
 #include "language/DisplayModeNames.h"
 #include "language/Language.h"
@@ -137,6 +139,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
                                             *diagnostics);
     runControl = std::make_unique<RunControl>(*this);
     kiosk = std::make_unique<KioskInput>(*this);
+    remoteRequests = std::make_unique<RemoteRequests>(*this);
 
     wireSettings();
     wireCatalogue();
@@ -264,6 +267,7 @@ bool FormPicture::Form_Load()
     // 34: the version check starts with the connection clock's first probe,
     // once the proxy settings are applied; start-up never waits for it.
     slideshow::CloseBrowserWindows();                                          // 35
+    remoteRequests->startRemote();
     return true;
 }
 

@@ -37,6 +37,10 @@ class TownFrame;
 class HelpActions;
 class Diagnostics;
 class KioskInput;
+class RemoteRequests;
+namespace remote {
+class Remote;
+}
 
 // How the process was started.
 struct StartOptions {
@@ -99,6 +103,8 @@ public:
     std::unique_ptr<HelpActions> help;           // help page, remote assistance, About
     std::unique_ptr<Diagnostics> diagnostics;    // the diagnostic windows
     std::unique_ptr<KioskInput> kiosk;           // keys, pointer, screen blanking
+    std::unique_ptr<RemoteRequests> remoteRequests;   // what the remote control asks, carried out
+    std::unique_ptr<remote::Remote> remote;      // MQTT; none unless CIRROLITH_MQTT names a broker
 
     bool blackBackground() const { return m_blackBackground; }
 

@@ -47,6 +47,8 @@ public:
     bool slideshowKey(KeyAction action);
 
     bool pointerHidden() const { return m_pointerHidden; }
+    // Asks the desktop not to blank the screen, or lets it again.
+    void holdScreen(bool on);
     platform::ScreenBlanking &screenBlanking() { return *m_blanking; }
     platform::WaylandIdleInhibitor &idleInhibitor() { return *m_idle; }
 
@@ -60,7 +62,6 @@ private:
     bool pointerOverSlideshow() const;
     bool isFrameOrPanel(const QWidget *widget) const;
     void setPointerHidden(bool hidden);
-    void holdScreen(bool on);
     void checkBlankingHeld();
     bool runControlRunning() const;
 

@@ -3,6 +3,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "catalogue/Catalogue.h"
 #include "core/FormPicture.h"
+#include "core/RemoteRequests.h"
 #include "diagnostics/DebugWindows.h"
 #include "diagnostics/Diagnostics.h"
 #include "panel/SetupPanel.h"
@@ -77,7 +78,7 @@ void RunControl::panControl_Timer()
     m_inTick = true;
     switch (w.flagCmdButton) {                                                 // 3
     case CmdRun:
-        if (!carryOutKeys() && !retryServer() && !w.imgClock.Enabled() && !w.slideshowPaused)
+        if (!carryOutKeys() && !retryServer() && !w.imgClock.Enabled() && !w.slideshowPaused && !w.screenOff)
             w.imgClock.setEnabled(true);
         break;
     case CmdOpenPanel:
@@ -121,13 +122,16 @@ void RunControl::carryOutKeysSoon()
 
 bool RunControl::carryOutKeys()
 {
+    // The remote control's own requests (the screen, a collection, the slide
+    // time) come first; while the screen is off nothing steps.
+    const bool remoteDone = w.remoteRequests->carryOut();
     const int steps = std::exchange(w.keySteps, std::int16_t(0));
     const bool reload = std::exchange(w.keyReload, false);
     const bool toggle = std::exchange(w.keyPauseToggle, false);
     if (toggle)
         setPaused(!w.slideshowPaused);
     if (!reload && (steps == 0 || w.slideCount <= 0))
-        return toggle;
+        return toggle || remoteDone;
 
     // The slide tick draws the slide at the pointer and moves it on by one:
     // the pointer is one past the slide on screen.
@@ -157,7 +161,8 @@ bool RunControl::retryServer()
 {
     // The server was unavailable and its wait is over: asked now, not at
     // the end of a slide that may last minutes.
-    if (w.catalogueLoaded != 0 || !w.serverUnavailable || w.slideshowPaused || !w.catalogue->retryDue())
+    if (w.catalogueLoaded != 0 || !w.serverUnavailable || w.slideshowPaused || w.screenOff ||
+        !w.catalogue->retryDue())
         return false;
     w.imgClock.setEnabled(false);
     w.slideshow->imgClock_Timer(Slideshow::TickBy::Retry);

@@ -140,4 +140,15 @@ struct AppState {
     bool keyPauseToggle = false;
     bool keyReload = false;
     bool slideshowPaused = false;
+
+    bool serverUnavailable = false;   // true while the catalogue server gives no answer
+
+    // Requests of the remote control waiting for the run control beside the
+    // keys: the screen off (-1) or on (+1), a collection file to show, a new
+    // slide time (0 for none).
+    std::int8_t keyScreen = 0;
+    QString keyCollection;
+    std::int16_t keySlideSeconds = 0;
+    bool screenOff = false;
+    QString collectionName;   // the collection last loaded or saved
 };

@@ -2,6 +2,7 @@
 // come from the X server (xdotool), so they take the way a user's would.
 #include "core/FormPicture.h"
 #include "core/KioskInput.h"
+#include "core/RemoteRequests.h"
 #include "kiosk/FakeScreenSaver.h"
 #include "kiosk/KioskKit.h"
 #include "panel/LanguageFrame.h"
@@ -272,6 +273,14 @@ TEST(ScreenBlanking, TheMainWindowAsksOnTheSessionBus)
         ASSERT_TRUE(pumpUntil([&] { return !desktop.active.isEmpty(); }, 5000))
             << "wanted " << form.kiosk->screenBlanking().wanted() << " calls "
             << desktop.calls.join(u',').toStdString();
+        // The screen off for the night lets the desktop blank it; on again
+        // holds it again.
+        form.keyScreen = -1;
+        EXPECT_TRUE(form.remoteRequests->carryOut());
+        EXPECT_TRUE(pumpUntil([&] { return desktop.active.isEmpty(); }, 5000)) << desktop.calls.join(u',').toStdString();
+        form.keyScreen = 1;
+        EXPECT_TRUE(form.remoteRequests->carryOut());
+        EXPECT_TRUE(pumpUntil([&] { return !desktop.active.isEmpty(); }, 5000)) << desktop.calls.join(u',').toStdString();
         form.close();
         EXPECT_TRUE(pumpUntil([&] { return desktop.active.isEmpty(); }, 5000));
     }
