@@ -379,6 +379,7 @@ void SlideSetBuilder::OpenSetupPanel()
         EventPump::Sleep(200);
 
     hooks.showSetupPanel();                                                    // 2
+    qCInfo(lcShow, "configuration panel open");
 
     state.settingsChanged = 1;                                                 // 3
     hooks.clearScreenForPanel();

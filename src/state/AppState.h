@@ -141,8 +141,6 @@ struct AppState {
     bool keyReload = false;
     bool slideshowPaused = false;
 
-    bool serverUnavailable = false;   // true while the catalogue server gives no answer
-
     // Requests of the remote control waiting for the run control beside the
     // keys: the screen off (-1) or on (+1), a collection file to show, a new
     // slide time (0 for none).

@@ -41,7 +41,7 @@ public:
     // for an outage; its log goes on in the same file.
     bool restartCatalogue(int port)
     {
-        return catalogue.start({"--catalogue", m_dir.filePath(QStringLiteral("catalogue.txt")).toStdString(),
+        return catalogue.start({"--catalogue", cataloguePath().toStdString(),
                                 "--log", logPath().toStdString(), "--port", std::to_string(port)});
     }
 
@@ -50,6 +50,8 @@ public:
         return QStringLiteral("http://127.0.0.1:%1/public/catalogue?").arg(catalogue.port());
     }
     QString logPath() const { return m_dir.filePath(QStringLiteral("server.log")); }
+    // The demo catalogue as served, pointing at the picture server.
+    QString cataloguePath() const { return m_dir.filePath(QStringLiteral("catalogue.txt")); }
     QString logText() const { return QString::fromUtf8(read(logPath())); }
     std::string errorText() const { return pictures.stderrText() + catalogue.stderrText(); }
 
