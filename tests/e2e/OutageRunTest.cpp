@@ -404,7 +404,7 @@ TEST(RealProgram, OutagesWithThePanelLoseNothing)
     const int selectedBefore = requests("[selected]");
     const int creditsBefore = requests("[credits]");
     ASSERT_TRUE(restartCatalogue()) << servers.errorText();
-    EXPECT_TRUE(waitFor([&] { return requests("[selected]") > selectedBefore; }, 30000))
+    EXPECT_TRUE(waitFor([&] { return requests("[selected]") > selectedBefore; }, 45000))
         << "the stored selection asked for again once the server is back";
     ASSERT_TRUE(waitFor([&] { return requests("[credits]") > creditsBefore; }, 60000)) << "and shown";
     waitFor([] { return false; }, 4000);
