@@ -17,7 +17,6 @@
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
-#include <QWebEngineView>
 
 #include <cmath>
 
