@@ -22,7 +22,8 @@ DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
                  libx11-dev clang libclang-rt-14-dev \
-                 dpkg-dev systemd cage xwayland sway wtype
+                 dpkg-dev systemd cage xwayland sway wtype \
+                 feh python3-pyqt6.qtwebengine
 # And what packing the program as a Debian package needs.
 PACKAGE_PACKAGES := dpkg-dev
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)

@@ -106,6 +106,18 @@ bool KioskInput::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::Enter: {
+        // A pointer warped onto the window, or a window put under it, enters
+        // without a move.
+        const QPoint pos = static_cast<QEnterEvent *>(event)->globalPosition().toPoint();
+        if (pos != m_lastPos) {
+            m_lastPos = pos;
+            pointerMoved();
+        } else {
+            armPointerRest();
+        }
+        break;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
         pointerMoved();
@@ -261,7 +273,7 @@ void KioskInput::armPointerRest()
     // The check comes when the rest is over (at once when it already is);
     // restarting a running timer costs no wake-up.
     const qint64 left = platform::Clock::toReal(kPointerIdleMs) - m_sinceMove.elapsed();
-    m_pointerRest.start(static_cast<int>(std::max<qint64>(0, left)));
+    m_pointerRest.start(static_cast<int>(std::max<qint64>(0, left + 1)));
 }
 
 void KioskInput::retryQuit()
@@ -282,8 +294,12 @@ void KioskInput::retryQuit()
 
 void KioskInput::checkPointer()
 {
-    const bool idle = m_sinceMove.elapsed() >= platform::Clock::toReal(kPointerIdleMs);
-    setPointerHidden(idle && pointerOverSlideshow());
+    // A timer may end a little early; the rest is then not over yet.
+    if (m_sinceMove.elapsed() < platform::Clock::toReal(kPointerIdleMs)) {
+        armPointerRest();
+        return;
+    }
+    setPointerHidden(pointerOverSlideshow());
 }
 
 bool KioskInput::isFrameOrPanel(const QObject *object) const
