@@ -31,7 +31,7 @@ add_library(cirrolith-web MODULE
 set_target_properties(cirrolith-web PROPERTIES PREFIX "lib" LIBRARY_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR}
     AUTOMOC ON)
 target_include_directories(cirrolith-web PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(cirrolith-web PRIVATE Qt6::Widgets Qt6::WebEngineWidgets)
+target_link_libraries(cirrolith-web PRIVATE Qt6::Widgets Qt6::GuiPrivate Qt6::Quick Qt6::WebEngineWidgets)
 add_dependencies(cirrolith_app cirrolith-web)
 target_compile_definitions(cirrolith_app PRIVATE
     CIRROLITH_WEB_BUILDDIR="${CIRROLITH_APP_DIR}")

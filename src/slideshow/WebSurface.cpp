@@ -14,14 +14,20 @@ namespace slideshow {
 
 void prepareWebEngineEnvironment()
 {
-    if (geteuid() != 0)
+    // Sound goes through the engine's own process, which would otherwise
+    // stay for the rest of the run after the first page that plays any.
+    const QByteArray inProcessAudio = "--disable-features=AudioServiceOutOfProcess";
+    if (geteuid() != 0) {
+        if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", inProcessAudio);
         return;
+    }
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // Without a sandbox the zygote processes bring nothing but memory: each
     // page's renderer is started directly and ends with the page.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --no-zygote");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --no-zygote " + inProcessAudio);
 }
 
 namespace {

@@ -4,6 +4,9 @@
 #include "slideshow/engine/SilentPage.h"
 
 #include <QAuthenticator>
+#include <QCoreApplication>
+#include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
@@ -14,6 +17,8 @@
 #include <memory>
 
 #include <malloc.h>
+
+#include <QtGui/private/qopenglcontext_p.h>
 
 namespace slideshow {
 
@@ -120,9 +125,30 @@ private:
 
 } // namespace slideshow
 
+namespace {
+
+// Loaded after the application object, the engine does not set up what it
+// would have set up before it: OpenGL for its scene graph, and the context
+// its views share. Done here, once, before the first view.
+void startLate()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGLRhi);
+    if (!qt_gl_global_share_context()) {
+        auto *shared = new QOpenGLContext;
+        shared->create();
+        qt_gl_set_global_share_context(shared);
+    }
+}
+
+} // namespace
+
 extern "C" Q_DECL_EXPORT slideshow::BrowserEngine *cirrolith_browser_engine()
 {
     // Never destroyed: the engine cannot outlive the application object.
-    static auto *engine = new slideshow::Engine;
+    static auto *engine = [] {
+        startLate();
+        return new slideshow::Engine;
+    }();
     return engine;
 }
