@@ -23,7 +23,8 @@ DEMO_PACKAGES := cmake ninja-build g++ make pkg-config \
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev \
                  libgif-dev gifsicle tinyproxy xvfb xauth xdotool dbus-daemon \
                  libx11-dev clang libclang-rt-14-dev \
-                 dpkg-dev systemd cage xwayland sway wtype lintian mosquitto mosquitto-clients
+                 dpkg-dev systemd cage xwayland sway wtype lintian mosquitto mosquitto-clients \
+                 feh python3-pyqt6.qtwebengine
 # And what packing the program as a Debian package needs.
 PACKAGE_PACKAGES := dpkg-dev
 PACKAGES      := $(DEMO_PACKAGES) $(TEST_PACKAGES)

@@ -17,10 +17,24 @@ target_include_directories(cirrolith_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(cirrolith_app PUBLIC
     CIRROLITH_CATALOGUE_URL="${CIRROLITH_CATALOGUE_URL}")
 target_link_libraries(cirrolith_app PUBLIC cirrolith_platform
-    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Network Qt6::Xml Qt6::WebEngineWidgets)
+    Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Network Qt6::Xml)
 if(TARGET cirrolith_anigif)
   target_link_libraries(cirrolith_app PUBLIC cirrolith_anigif)
 endif()
+
+# The web engine is a library of its own, loaded with the first web page, so
+# a slideshow without pages never maps it (nor the software renderer behind it).
+add_library(cirrolith-web MODULE
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/BrowserEngine.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/SilentPage.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/BrowserEngineLibrary.cpp)
+set_target_properties(cirrolith-web PROPERTIES PREFIX "lib" LIBRARY_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR}
+    AUTOMOC ON)
+target_include_directories(cirrolith-web PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(cirrolith-web PRIVATE Qt6::Widgets Qt6::GuiPrivate Qt6::Quick Qt6::WebEngineWidgets)
+add_dependencies(cirrolith_app cirrolith-web)
+target_compile_definitions(cirrolith_app PRIVATE
+    CIRROLITH_WEB_BUILDDIR="${CIRROLITH_APP_DIR}")
 
 add_executable(cirrolith main.cpp)
 target_link_libraries(cirrolith PRIVATE cirrolith_app)

@@ -4,6 +4,7 @@
 #include "AniGifCore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include <QPainter>
@@ -153,6 +154,23 @@ void AniGifCore::renderFrame(int f, QPainter &p, const RenderParams &rp) {
         }
     }
     p.restore();
+}
+
+std::optional<QRect> AniGifCore::changedArea(int from, int to, const RenderParams &rp) const {
+    if (!hasCanvas() || from < 1 || to != from + 1 || to > frameCount() || m_composed != from) return std::nullopt;
+    const FrameInfo &next = frame(to), &prev = frame(from);
+    QRect area(next.left, next.top, next.width, next.height);
+    if (prev.disposal == 2 || prev.disposal == 3) area |= QRect(prev.left, prev.top, prev.width, prev.height);
+    area &= m_canvas.rect();
+    if (area.isEmpty()) return QRect();
+    if (rp.scaleX == 1.0f && rp.scaleY == 1.0f) return area.translated(rp.offsetX, rp.offsetY);
+    // Stretched, the canvas fills the client; smoothing reaches a pixel beyond.
+    const double sx = double(rp.clientWidth) / m_canvas.width(), sy = double(rp.clientHeight) / m_canvas.height();
+    const int x0 = int(std::floor(rp.offsetX + area.left() * sx)) - 2;
+    const int y0 = int(std::floor(rp.offsetY + area.top() * sy)) - 2;
+    const int x1 = int(std::ceil(rp.offsetX + (area.right() + 1) * sx)) + 2;
+    const int y1 = int(std::ceil(rp.offsetY + (area.bottom() + 1) * sy)) + 2;
+    return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
 }
 
 void AniGifCore::mirror(int first, int last, int d, bool canvasToo) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,10 @@ public:
 
     // Paints frame f onto the painter's device, composing on the canvas when there is one.
     void renderFrame(int f, QPainter &p, const RenderParams &rp);
+
+    // The part of the control that changes when the canvas moves on from frame `from`
+    // (composed and on show) to frame `to`; nullopt when it may be all of it.
+    std::optional<QRect> changedArea(int from, int to, const RenderParams &rp) const;
 
     // A one-frame GIF89a of frame f, compressed with our own LZW; empty when f is out of range.
     QByteArray exportFrameGif(int f) const;

@@ -16,6 +16,8 @@ ucAniGIF::ucAniGIF(QWidget *parent, anigif::AniGifHost *host)
     }
     m_host = host;
     m_timer->setSingleShot(true);
+    // Frame delays are kept to the millisecond; a coarse timer drifts by percents.
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &ucAniGIF::timerTick);
     // Transparent back style lets the parent show through.
     setAttribute(Qt::WA_TranslucentBackground, false);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -145,6 +146,9 @@ private:
     void completeDeferredDecoding();
     bool startStopTimer(bool start, bool deferredTick);
     void timerTick();
+    int nextFrameWait();
+    anigif::RenderParams renderParams() const;
+    void updateFrameArea(int from);
     void resetControl();
     void applyDisplaySize();
     void notify(const char *name);
@@ -157,6 +161,8 @@ private:
     anigif::AniGifHost *m_host;
     anigif::AniGifCore m_core;
     QByteArray m_gifBytes;
+    QElapsedTimer m_clock;          // the animation's time line
+    qint64 m_frameDue = 0;          // when the frame on show ends (real ms on m_clock)
     QTimer *m_timer;
     TimerKind m_timerKind = TimerNone;
 

@@ -112,10 +112,7 @@ QColor ucAniGIF::resolvedBackColor() const {
     return QColor(int(m_backColor & 0xFF), int((m_backColor >> 8) & 0xFF), int((m_backColor >> 16) & 0xFF));
 }
 
-void ucAniGIF::renderCurrentFrame(QPainter &p) {
-    if (!loaded() || m_currentFrame == 0) return;
-    // A hidden control gets its resize notification only when shown.
-    if (m_scaleX == 0.0f || size() != m_sizeAtCompute) ComputeDisplaySize();
+anigif::RenderParams ucAniGIF::renderParams() const {
     anigif::RenderParams rp;
     rp.offsetX = m_offsetX;
     rp.offsetY = m_offsetY;
@@ -125,7 +122,26 @@ void ucAniGIF::renderCurrentFrame(QPainter &p) {
     rp.clientHeight = height();
     rp.opaque = m_backStyle == 1 || m_windowed;
     rp.backColor = resolvedBackColor();
-    m_core.renderFrame(m_currentFrame, p, rp);
+    return rp;
+}
+
+void ucAniGIF::updateFrameArea(int from) {
+    // Only what the new frame changes is painted again (a radar loop's echoes,
+    // not its map): scaling the whole screen each frame is most of the cost.
+    const std::optional<QRect> area =
+        (m_scaleX == 0.0f || size() != m_sizeAtCompute || !runMode()) ? std::nullopt
+                                                                      : m_core.changedArea(from, m_currentFrame, renderParams());
+    if (!area)
+        update();
+    else if (!area->isEmpty())
+        update(*area);
+}
+
+void ucAniGIF::renderCurrentFrame(QPainter &p) {
+    if (!loaded() || m_currentFrame == 0) return;
+    // A hidden control gets its resize notification only when shown.
+    if (m_scaleX == 0.0f || size() != m_sizeAtCompute) ComputeDisplaySize();
+    m_core.renderFrame(m_currentFrame, p, renderParams());
 }
 
 void ucAniGIF::paintEvent(QPaintEvent *) {

@@ -40,9 +40,22 @@ bool ucAniGIF::startStopTimer(bool start, bool deferredTick) {
         return true;
     }
     m_timerKind = TimerAnimation;
-    m_timer->start(platform::Clock::toReal(displayTime(m_currentFrame)));
+    m_clock.start();
+    m_frameDue = platform::Clock::toReal(displayTime(m_currentFrame));
+    m_timer->start(int(m_frameDue));
     m_action = 1;
     return true;
+}
+
+int ucAniGIF::nextFrameWait() {
+    // Each frame ends its delay after the last one's end, not after the tick
+    // that showed it: the time a tick takes does not add up over a loop. A
+    // clock far behind (a busy machine) starts afresh instead of rushing.
+    const qint64 delay = platform::Clock::toReal(displayTime(m_currentFrame));
+    const qint64 now = m_clock.elapsed();
+    m_frameDue += delay;
+    if (m_frameDue < now - delay) m_frameDue = now + delay;
+    return int(std::max<qint64>(0, m_frameDue - now));
 }
 
 void ucAniGIF::timerTick() {
@@ -74,12 +87,12 @@ void ucAniGIF::timerTick() {
         }
     }
     if (!go) m_timerKind = TimerNone;
-    update();
+    updateFrameArea(old);
     emit FrameChanged(old, true);
     if (go) {
         // A handler that paused, stopped or restarted the animation has the last word.
         if (m_action == 1 && m_timerKind == TimerAnimation && !m_timer->isActive())
-            m_timer->start(platform::Clock::toReal(displayTime(m_currentFrame)));
+            m_timer->start(nextFrameWait());
     } else {
         emit LoopsEnded();
     }

@@ -82,7 +82,7 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
     setObjectName(QStringLiteral("FormPicture"));
     setWindowTitle(QStringLiteral("Cirrolith"));
 
-    webvis = new platform::Vb<QWebEngineView>(QStringLiteral("webvis"), this);
+    webvis = new platform::Vb<QWidget>(QStringLiteral("webvis"), this);
     whoWeAre = new platform::Label(QStringLiteral("whoWeAre"), this);
     whoWeAre->Move(0, 0, 9000, kLabelHeight);
     lCountDown = new platform::Label(QStringLiteral("lCountDown"), this);

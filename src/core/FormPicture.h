@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
-#include <QWebEngineView>
 #include <QWindow>
 
 #include <array>

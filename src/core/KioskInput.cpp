@@ -21,10 +21,12 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <algorithm>
+
 namespace {
 
-// How often the pointer's place is looked at (real ms).
-constexpr int kPointerCheckMs = 200;
+// How often a quit asked of a busy run control is asked again (real ms).
+constexpr int kQuitRetryMs = 200;
 
 bool editableText(const QWidget *widget)
 {
@@ -49,10 +51,14 @@ KioskInput::KioskInput(FormPicture &form)
 {
     connect(m_blanking.get(), &platform::ScreenBlanking::changed, this, &KioskInput::checkBlankingHeld);
     qApp->installEventFilter(this);
-    m_pointerCheck.setInterval(kPointerCheckMs);
-    connect(&m_pointerCheck, &QTimer::timeout, this, &KioskInput::checkPointer);
-    m_pointerCheck.start();
+    // The pointer is not polled: moves arrive as events, and the rest that
+    // hides it is one timer armed by the last move, so an idle screen sleeps.
+    m_pointerRest.setSingleShot(true);
+    connect(&m_pointerRest, &QTimer::timeout, this, &KioskInput::checkPointer);
+    m_quitRetry.setInterval(kQuitRetryMs);
+    connect(&m_quitRetry, &QTimer::timeout, this, &KioskInput::retryQuit);
     m_sinceMove.start();
+    armPointerRest();
 }
 
 KioskInput::~KioskInput()
@@ -89,7 +95,29 @@ bool KioskInput::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress:
         return handleKey(watched, static_cast<QKeyEvent *>(event));
-    case QEvent::MouseMove:
+    case QEvent::MouseMove: {
+        // One move reaches the window and then its widget; and a widget
+        // shown under a resting pointer gets a move of its own. Only a new
+        // place counts.
+        const QPoint pos = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        if (pos != m_lastPos) {
+            m_lastPos = pos;
+            pointerMoved();
+        }
+        break;
+    }
+    case QEvent::Enter: {
+        // A pointer warped onto the window, or a window put under it, enters
+        // without a move.
+        const QPoint pos = static_cast<QEnterEvent *>(event)->globalPosition().toPoint();
+        if (pos != m_lastPos) {
+            m_lastPos = pos;
+            pointerMoved();
+        } else {
+            armPointerRest();
+        }
+        break;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
         pointerMoved();
@@ -99,13 +127,21 @@ bool KioskInput::eventFilter(QObject *watched, QEvent *event)
         if (watched == &w)
             setPointerHidden(false);
         break;
+    case QEvent::WindowUnblocked:
+        if (watched == &w)
+            armPointerRest();
+        break;
     case QEvent::Show:
         if (watched == &w)
             holdScreen(true);
+        else if (isFrameOrPanel(watched))
+            armPointerRest();   // a panel under a hidden pointer brings it back
         break;
     case QEvent::Hide:
         if (watched == &w)
             holdScreen(false);
+        else if (isFrameOrPanel(watched))
+            armPointerRest();
         break;
     case QEvent::WinIdChange:
         // The window was made anew (the web view's first show does that):
@@ -205,11 +241,13 @@ void KioskInput::quitSavingSettings()
         qCInfo(lcRun, "quit key: saving the settings and quitting");
     if (runControlRunning()) {
         m_quitAsked = true;
+        m_quitRetry.start();
         w.flagCmdButton = CmdSaveAndClose;
         w.runControl->saveAndCloseSoon();
         return;
     }
     m_quitAsked = false;
+    m_quitRetry.stop();
     m_saving = true;
     w.settings.SaveConfig(SettingsFiles::OnFailure::NoticeWhileQuitting);
     m_saving = false;
@@ -228,33 +266,48 @@ void KioskInput::pointerMoved()
 {
     m_sinceMove.restart();
     setPointerHidden(false);
+    armPointerRest();
 }
 
-void KioskInput::checkPointer()
+void KioskInput::armPointerRest()
+{
+    // The check comes when the rest is over (at once when it already is);
+    // restarting a running timer costs no wake-up.
+    const qint64 left = platform::Clock::toReal(kPointerIdleMs) - m_sinceMove.elapsed();
+    m_pointerRest.start(static_cast<int>(std::max<qint64>(0, left + 1)));
+}
+
+void KioskInput::retryQuit()
 {
     // A quit asked of the run control stays asked until it is carried out,
     // whatever the slideshow sets the run command to meanwhile.
     if (m_quitAsked && w.runControl->closing())
         m_quitAsked = false;   // the run control is carrying it out
-    if (m_quitAsked && !w.ExitToProgram) {
-        if (!runControlRunning())
-            quitSavingSettings();
-        else
-            w.flagCmdButton = CmdSaveAndClose;
-    }
-
-    const QPoint pos = QCursor::pos();
-    if (pos != m_lastPos) {
-        m_lastPos = pos;
-        pointerMoved();
+    if (!m_quitAsked || w.ExitToProgram) {
+        m_quitRetry.stop();
         return;
     }
-    const bool idle = m_sinceMove.elapsed() >= platform::Clock::toReal(kPointerIdleMs);
-    setPointerHidden(idle && pointerOverSlideshow());
+    if (!runControlRunning())
+        quitSavingSettings();
+    else
+        w.flagCmdButton = CmdSaveAndClose;
 }
 
-bool KioskInput::isFrameOrPanel(const QWidget *widget) const
+void KioskInput::checkPointer()
 {
+    // A timer may end a little early; the rest is then not over yet.
+    if (m_sinceMove.elapsed() < platform::Clock::toReal(kPointerIdleMs)) {
+        armPointerRest();
+        return;
+    }
+    setPointerHidden(pointerOverSlideshow());
+}
+
+bool KioskInput::isFrameOrPanel(const QObject *object) const
+{
+    const auto *widget = qobject_cast<const QWidget *>(object);
+    if (!widget || widget->window() != &w)
+        return false;
     for (const QWidget *p = widget; p && p != &w; p = p->parentWidget()) {
         if (p == w.SSTCfg || p == w.FormYourTown || p == w.Frame_Select_Connection ||
             p == w.Frame_Select_Language)

@@ -59,8 +59,10 @@ private:
     bool handleKey(QObject *watched, QKeyEvent *event);
     void pointerMoved();
     void checkPointer();
+    void armPointerRest();
+    void retryQuit();
     bool pointerOverSlideshow() const;
-    bool isFrameOrPanel(const QWidget *widget) const;
+    bool isFrameOrPanel(const QObject *object) const;
     void setPointerHidden(bool hidden);
     void checkBlankingHeld();
     bool runControlRunning() const;
@@ -69,7 +71,8 @@ private:
     std::unique_ptr<platform::ScreenBlanking> m_blanking;
     std::unique_ptr<platform::WaylandIdleInhibitor> m_idle;
     bool m_toldNoBlankingHold = false;
-    QTimer m_pointerCheck;
+    QTimer m_pointerRest;
+    QTimer m_quitRetry;
     QElapsedTimer m_sinceMove;
     QPoint m_lastPos;
     bool m_pointerHidden = false;

@@ -24,7 +24,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QWebEngineView>
 
 #include <cmath>
 

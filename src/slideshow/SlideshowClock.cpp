@@ -18,7 +18,6 @@
 #include "state/WindowClocks.h"
 
 #include <QFontMetrics>
-#include <QWebEngineView>
 
 #include <cmath>
 

@@ -10,21 +10,16 @@
 #include "slideshow/ControlBar.h"
 #include "slideshow/LoadingAids.h"
 #include "slideshow/Slideshow.h"
-#include "slideshow/WebSurface.h"
+#include "slideshow/BrowserEngine.h"
 #include "state/AppState.h"
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
 #include <QDeadlineTimer>
 #include <QBuffer>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <QWindow>
 
 #include <algorithm>
-
-#include <malloc.h>
 
 using platform::EventPump;
 
@@ -122,37 +117,28 @@ void WebCapture::webvis_PageLoaded(std::uint64_t generation, bool ok)
     state.WebPageToImgEnd = true;
 }
 
-void WebCapture::navigate(std::uint64_t generation)
+bool WebCapture::navigate(std::uint64_t generation)
 {
     releasePage();
-    if (!m_profile) {
-        // A profile of our own, in memory only: nothing of the pages is kept
-        // on disk, and every capture fetches the page afresh.
-        m_profile = std::make_unique<QWebEngineProfile>();
-        m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
-        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        // The page's icon never shows; do not fetch it.
-        m_profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    }
-    m_page = new slideshow::SilentPage(m_profile.get(), state.browserSilent, labels.webvis);
-    QObject::connect(m_page, &QWebEnginePage::loadFinished, labels.webvis,
-                     [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
-    labels.webvis->setPage(m_page);
-    m_page->load(QUrl(state.webPageAddress, QUrl::TolerantMode));
+    // The engine's library comes with the first page.
+    slideshow::BrowserEngine *engine = slideshow::browserEngine();
+    if (!engine)
+        return false;
+    m_pageOpen = true;
+    engine->open(labels.webvis, state.webPageAddress, state.browserSilent,
+                 [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
+    return true;
 }
 
 void WebCapture::releasePage()
 {
     // The page's renderer process ends with the page, so between captures
     // the engine holds no page at all.
-    if (!m_page)
+    if (!m_pageOpen)
         return;
-    delete m_page.data();
-    m_page = nullptr;
-    m_profile.reset();
-    // The engine frees a page's memory in many threads' heaps; give it back
-    // to the system instead of keeping it for a page that comes much later.
-    malloc_trim(0);
+    m_pageOpen = false;
+    if (slideshow::BrowserEngine *engine = slideshow::browserEngine())
+        engine->close();
 }
 
 WebCapture::Outcome WebCapture::CaptureWebPage()
@@ -173,7 +159,11 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
     state.Http2BmpRunning = true;
     m_lastLoadOk = true;
 
-    navigate(generation);                                                      // 2
+    if (!navigate(generation)) {                                               // 2
+        state.Http2BmpRunning = false;
+        m_loading.DownloadPreview->show();
+        return Outcome::PageFailed;
+    }
     labels.webvis->Move(0, 0, static_cast<float>(platform::Screen::widthTwips()),
                    static_cast<float>(platform::Screen::heightTwips()));
 
@@ -246,7 +236,7 @@ QImage WebCapture::grabView() const
         return {};
     // The control renders itself: whatever lies over it on the screen is not
     // part of its pixels.
-    QImage shot = labels.webvis->grab().toImage();
+    QImage shot = m_pageOpen ? slideshow::browserEngine()->grab() : QImage();
     if (shot.isNull())
         return {};
     shot = shot.convertToFormat(QImage::Format_RGB32);

@@ -3,24 +3,17 @@
 #include "acquisition/PageCapture.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 
 struct AppState;
 struct MainLabels;
 struct WindowClocks;
 class ControlBar;
 class LoadingAids;
-class QWebEngineProfile;
 class QWidget;
 class Slideshow;
-
-namespace slideshow {
-class SilentPage;
-}
 
 // Turns a web page into a picture: shows webPageAddress full screen in the
 // browser control webvis with the bar hidden, waits for the page and a few
@@ -70,7 +63,7 @@ private:
     bool stillWanted(std::uint64_t generation) const;
     bool waitTimer4000(int ms, std::uint64_t generation);
     bool waitForPage(std::uint64_t generation);
-    void navigate(std::uint64_t generation);
+    bool navigate(std::uint64_t generation);
     void releasePage();
     void SetWindowTopMost(bool on);
 
@@ -81,8 +74,7 @@ private:
     ControlBar &bar;
     Slideshow &m_show;
     LoadingAids &m_loading;
-    std::unique_ptr<QWebEngineProfile> m_profile;
-    QPointer<slideshow::SilentPage> m_page;
+    bool m_pageOpen = false;
     std::uint64_t m_generation = 0;
     bool m_lastLoadOk = true;
 };

@@ -1,9 +1,12 @@
 #include "slideshow/WebSurface.h"
 
+#include "platform/Log.h"
+#include "slideshow/BrowserEngine.h"
+
 #include <QApplication>
-#include <QAuthenticator>
-#include <QWebEngineCertificateError>
-#include <QWebEngineView>
+#include <QDir>
+#include <QLibrary>
+#include <QWidget>
 
 #include <unistd.h>
 
@@ -11,69 +14,70 @@ namespace slideshow {
 
 void prepareWebEngineEnvironment()
 {
-    if (geteuid() != 0)
+    // Sound goes through the engine's own process, which would otherwise
+    // stay for the rest of the run after the first page that plays any.
+    const QByteArray inProcessAudio = "--disable-features=AudioServiceOutOfProcess";
+    if (geteuid() != 0) {
+        if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", inProcessAudio);
         return;
+    }
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // Without a sandbox the zygote processes bring nothing but memory: each
     // page's renderer is started directly and ends with the page.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --no-zygote");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox --no-zygote " + inProcessAudio);
 }
 
-SilentPage::SilentPage(QWebEngineProfile *profile, bool silent, QObject *parent)
-    : QWebEnginePage(profile, parent), m_silent(silent)
+namespace {
+
+BrowserEngine *g_engine = nullptr;
+
+QStringList engineLibraryPlaces()
 {
-    connect(this, &QWebEnginePage::certificateError, this,
-            [](const QWebEngineCertificateError &error) {
-                QWebEngineCertificateError e = error;
-                e.rejectCertificate();
-            });
-    // The program has no credentials for pages: a null authenticator cancels
-    // the request at once, where an untouched one is sent back empty and
-    // asked again and again.
-    connect(this, &QWebEnginePage::authenticationRequired, this,
-            [](const QUrl &, QAuthenticator *auth) { *auth = QAuthenticator(); });
+    // Beside the program (the portable folder), where the package installs
+    // it, and the build tree (tests and benchmarks run from elsewhere).
+    const QString programDir = QCoreApplication::applicationDirPath();
+    return {programDir, programDir + QStringLiteral("/../lib/cirrolith"), QStringLiteral(CIRROLITH_WEB_BUILDDIR)};
 }
 
-void SilentPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+} // namespace
+
+BrowserEngine *browserEngine()
 {
-    if (!m_silent)
-        QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+    if (g_engine)
+        return g_engine;
+    QStringList tried;
+    for (const QString &dir : engineLibraryPlaces()) {
+        const QString path = QDir(dir).filePath(QStringLiteral("libcirrolith-web.so"));
+        if (!QFile::exists(path))
+            continue;
+        // Loaded once and kept: the engine cannot start twice in a process.
+        QLibrary library(path);
+        library.setLoadHints(QLibrary::PreventUnloadHint);
+        if (auto entry = reinterpret_cast<BrowserEngineEntry>(library.resolve(kBrowserEngineEntry))) {
+            g_engine = entry();
+            return g_engine;
+        }
+        tried << library.errorString();
+    }
+    qCWarning(lcDownload).noquote() << "the web engine cannot be loaded:"
+                                    << (tried.isEmpty() ? QStringLiteral("libcirrolith-web.so not found")
+                                                        : tried.join(QStringLiteral("; ")));
+    return nullptr;
 }
 
-bool SilentPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
-{
-    return m_silent ? false : QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
-}
-
-bool SilentPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
-                                  const QString &defaultValue, QString *result)
-{
-    return m_silent ? false : QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
-}
-
-void SilentPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                          int lineNumber, const QString &sourceID)
-{
-    if (!m_silent)
-        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
-}
-
-QStringList SilentPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
-                                    const QStringList &acceptedMimeTypes)
-{
-    return m_silent ? QStringList() : QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
-}
+bool browserEngineLoaded() { return g_engine != nullptr; }
 
 int CloseBrowserWindows()
 {
+    // Known by their class: the engine's library need not be loaded to ask.
     int asked = 0;
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *browser = qobject_cast<QWebEngineView *>(window);
-        if (!browser || !browser->isWindow())
+        if (!window->inherits("QWebEngineView") || !window->isWindow())
             continue;
-        QMetaObject::invokeMethod(browser, &QWidget::close, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
         ++asked;
     }
     return asked;

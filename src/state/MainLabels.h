@@ -5,8 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-class QWebEngineView;
-
 // The main window's status labels and browser control. FormPicture creates
 // and places them; the subsystems that draw (the slideshow and those above
 // it) receive them here.
@@ -18,5 +16,5 @@ struct MainLabels {
     platform::Label *lVersion = nullptr;
     platform::Vb<QLineEdit> *timerflag = nullptr;
     platform::Vb<QPushButton> *HelpCaller = nullptr;
-    platform::Vb<QWebEngineView> *webvis = nullptr;   // the browser control
+    platform::Vb<QWidget> *webvis = nullptr;   // the browser control: the web engine's view goes in here
 };
