@@ -54,6 +54,19 @@ void PanelActions::btSetup_Click()
 {
     w.slideshow->ucAniGIF1->setDelayAnimation(2);                             // 1
     w.slideshow->ucAniGIF1->hide();
+    // The show stops before anything below may ask the user (the town form,
+    // the collections message): no slide or animation goes on behind them,
+    // and the panel opens over a cleared screen.
+    const bool idle = w.state.clockStatus == 0;
+    if (idle) {                                                                // 5
+        w.labels.whoWeAre->setEnabled(false);
+        w.bar->btSetup->setEnabled(false);
+        w.state.flagCmdButton = CmdOpenPanel;
+        w.clocks.imgClock.setEnabled(false);
+        w.slideshow->ucAniGIF1->setAction(ucAniGIF::Stop);
+        w.slideshow->fotoBrowser->clearPicture();
+        w.labels.lblMsgUser->hide();
+    }
     w.townFiles->LoadMyTown();                                                 // 2
     w.SSTCfg->ShowCollectionControls();                                        // 3
     // Neither waits on the server: the version file is taken when it comes,
@@ -62,11 +75,6 @@ void PanelActions::btSetup_Click()
     if (!w.state.serverUnavailable)
         w.catalogue->DownloadCollections();
     ApplyHelpTexts(*w.SSTCfg, w.state.Lingua);                                                         // 4
-    if (w.state.clockStatus == 0) {                                                  // 5
-        w.labels.whoWeAre->setEnabled(false);
-        w.bar->btSetup->setEnabled(false);
-        w.state.flagCmdButton = CmdOpenPanel;
-    }
 }
 
 void PanelActions::SSTCfg_Click()
