@@ -133,6 +133,8 @@ FormPicture::FormPicture(StartOptions options, QWidget *parent)
         lblMsgUser->setPalette(pal);
     }
     lblMsgUser->setAlignment(Qt::AlignCenter);
+    // Its band is shown only with a message (the slideshow clock's last slide).
+    lblMsgUser->hide();
 
     slides = std::make_unique<SlideSetBuilder>(*this, *this, *catalogue, *diagnostics);
     slideshow = std::make_unique<Slideshow>(*this, *this, *this, *this, *bar, *slides, *catalogue, settings,

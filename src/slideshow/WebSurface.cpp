@@ -39,7 +39,7 @@ QStringList engineLibraryPlaces()
     // Beside the program (the portable folder), where the package installs
     // it, and the build tree (tests and benchmarks run from elsewhere).
     const QString programDir = QCoreApplication::applicationDirPath();
-    return {programDir, programDir + QStringLiteral("/../lib/cirrolith"), QStringLiteral(CIRROLITH_WEB_BUILDDIR)};
+    return {programDir, programDir + QStringLiteral("/../lib/cirrolith/modules"), QStringLiteral(CIRROLITH_WEB_BUILDDIR)};
 }
 
 } // namespace

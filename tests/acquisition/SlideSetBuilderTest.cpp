@@ -283,7 +283,9 @@ TEST_F(Builder, FromTheProbeToTheFirstSlide)
     for (const QString &line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
         if (line.contains(" GET "))
             kinds << line.section('[', -1).section(']', 0, 0);
-    kinds.removeAll("file");   // the version check, sent with the first probe
+    // The version check, sent with the first probe (an empty version file
+    // when the web root has none).
+    kinds.removeIf([](const QString &k) { return k.startsWith(QLatin1String("file")); });
     EXPECT_EQ(kinds.mid(0, 4), QStringList({"probe", "message", "selected", "credits"}));
 }
 

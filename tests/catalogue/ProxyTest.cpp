@@ -7,78 +7,12 @@
 #include "catalogue/CatalogueProtocol.h"
 #include "panel/ConnectionFrame.h"
 #include "settings/ProxyFiles.h"
+#include "support/Tinyproxy.h"
 
-#include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-
-#include <sys/prctl.h>
-
-#include <csignal>
 
 using namespace cattest;
 
 namespace {
-
-class Tinyproxy {
-public:
-    ~Tinyproxy()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(3000))
-                m_process.kill();
-            m_process.waitForFinished(1000);
-        }
-    }
-
-    bool start(const QString &user, const QString &password)
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return false;
-        m_port = probe.serverPort();
-        probe.close();
-        QFile conf(m_dir.filePath(QStringLiteral("tinyproxy.conf")));
-        if (!conf.open(QIODevice::WriteOnly))
-            return false;
-        conf.write(QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\n"
-                                  "BasicAuth %2 %3\nLogFile \"%4\"\nLogLevel Info\n"
-                                  "Allow 127.0.0.1\n")
-                       .arg(m_port)
-                       .arg(user, password, logPath())
-                       .toUtf8());
-        conf.close();
-        // The proxy ends with the test, however the test ends.
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        m_process.start(QStringLiteral("tinyproxy"), {QStringLiteral("-d"), QStringLiteral("-c"),
-                                                      conf.fileName()});
-        if (!m_process.waitForStarted(3000))
-            return false;
-        // Ready once it accepts connections.
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, m_port);
-            if (s.waitForConnected(100))
-                return true;
-            QThread::msleep(30);
-        }
-        return false;
-    }
-    quint16 port() const { return m_port; }
-    QString logPath() const { return m_dir.filePath(QStringLiteral("tinyproxy.log")); }
-    QByteArray log() const
-    {
-        QFile f(logPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    quint16 m_port = 0;
-};
 
 class ProxyTest : public FormTest {
 protected:

@@ -10,6 +10,7 @@
 #include "slideshow/ControlBar.h"
 #include "support/DemoServers.h"
 #include "support/TempPortable.h"
+#include "support/Tinyproxy.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -72,51 +73,6 @@ Places findPlaces()
     at.firstRow = list->viewport()->mapTo(&form, QPoint(list->viewport()->width() / 3, fm.height() / 2 + 2));
     return at;
 }
-
-// A real proxy in front of the catalogue server: when the server is down it
-// answers with its own error page.
-class Tinyproxy {
-public:
-    ~Tinyproxy()
-    {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-    bool start()
-    {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return false;
-        m_port = probe.serverPort();
-        probe.close();
-        QFile conf(m_dir.filePath(QStringLiteral("tinyproxy.conf")));
-        if (!conf.open(QIODevice::WriteOnly))
-            return false;
-        conf.write(QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 20\nMaxClients 50\nLogLevel Critical\n"
-                                  "Allow 127.0.0.1\n")
-                       .arg(m_port)
-                       .toUtf8());
-        conf.close();
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        m_process.start(QStringLiteral("tinyproxy"), {QStringLiteral("-d"), QStringLiteral("-c"), conf.fileName()});
-        if (!m_process.waitForStarted(3000))
-            return false;
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket s;
-            s.connectToHost(QHostAddress::LocalHost, m_port);
-            if (s.waitForConnected(100))
-                return true;
-            QThread::msleep(30);
-        }
-        return false;
-    }
-    quint16 port() const { return m_port; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    quint16 m_port = 0;
-};
 
 // One run of the built program, its standard error read as it comes.
 class Program {
