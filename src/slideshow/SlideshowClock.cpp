@@ -229,7 +229,10 @@ void Slideshow::imgClock_Timer(TickBy by)
         // picture and the status line, never the panel by itself.
         if (!m_logoUp)
             m_logoUp = ShowSlide(slides.logoPicture());
+        // No build has enabled the bar yet: Setup must work meanwhile.
         showSetupButton();
+        bar.btSetup->setEnabled(true);
+        labels.whoWeAre->setEnabled(true);
         catalogue.showUnavailable();
         state.clockStatus = 0;
         return;
