@@ -15,6 +15,7 @@
 #include "settings/SettingsFiles.h"
 #include "settings/TownFiles.h"
 #include "slideshow/ControlBar.h"
+#include "slideshow/PictureBox.h"
 #include "slideshow/Slideshow.h"
 
 #include <QDir>
