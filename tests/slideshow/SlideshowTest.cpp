@@ -3,6 +3,7 @@
 #include "acquisition/SlideSetBuilder.h"
 #include "anigif/ucAniGIF.h"
 #include "panel/SetupPanel.h"
+#include "settings/TownFiles.h"
 #include "slideshow/BarLayout.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/PictureBox.h"
@@ -358,4 +359,46 @@ TEST_F(Show, LongSlideTimesShowEverySlideInTurnAcrossReloads)
     EXPECT_EQ(widths, std::vector<int>({64, 80, 64, 80}));
     for (size_t i = 1; i < at.size(); ++i)
         EXPECT_GE(at[i] - at[i - 1], 540) << "slide " << i << " stayed only " << at[i] - at[i - 1] << " s";
+}
+
+TEST_F(Show, SetupStopsTheShowBeforeItsFirstQuestion)
+{
+    writeFile(form->Cirrolith_Slide_Dir + "/a.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
+    writeFile(form->Cirrolith_Slide_Dir + "/b.jpg", encode(solid(80, 60, Qt::blue), "JPEG"));
+    form->SSTCfg->SSTCfg_timeRefresh->setText("600");
+    form->SSTCfg->SSTCfg_timeDwLoad->setText("2");
+    ASSERT_TRUE(form->slides->BuildSlideSet(2));
+    form->flagCmdButton = CmdRun;
+    form->panControl.setEnabled(true);
+    const int started = form->imgClock.tickCount();
+    QDeadlineTimer running(10000);
+    while (!running.hasExpired() && form->imgClock.tickCount() < started + 2)
+        platform::EventPump::Sleep(1000);
+    ASSERT_GE(form->imgClock.tickCount(), started + 2) << "the show never ran";
+
+    // A damaged home-town file makes the Setup click ask a question; the
+    // show must already be still while it waits for an answer.
+    writeFile(form->townFiles->townPath(), "x\r\n");
+    int ticksDuringQuestion = -1;
+    bool pictureShownDuringQuestion = true;
+    dialogs.onShow = [&](const platform::ScriptedDialogs::Shown &) {
+        if (ticksDuringQuestion >= 0)
+            return;
+        while (form->clockStatus != 0)
+            platform::EventPump::Sleep(100);
+        const int before = form->imgClock.tickCount();
+        platform::EventPump::Sleep(20000);   // ten slide times
+        ticksDuringQuestion = form->imgClock.tickCount() - before;
+        pictureShownDuringQuestion = bool(show().fotoBrowser->picture());
+    };
+    while (form->clockStatus != 0)
+        platform::EventPump::Sleep(100);
+    form->bar->btSetup->click();
+    ASSERT_GE(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, QString::fromLatin1(kTownReadError));
+    EXPECT_EQ(ticksDuringQuestion, 0);
+    EXPECT_FALSE(pictureShownDuringQuestion);
+    // The run control took the request meanwhile and opened the panel.
+    EXPECT_EQ(form->flagCmdButton, CmdPanelOpen);
+    form->panControl.setEnabled(false);
 }
