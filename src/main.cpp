@@ -17,6 +17,10 @@
 
 #include <csignal>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 FormPicture *g_form = nullptr;
 
@@ -43,6 +47,14 @@ int main(int argc, char *argv[])
         std::fputs("cirrolith " CIRROLITH_VERSION "\n", stdout);
         return 0;
     }
+
+#if defined(__GLIBC__)
+    // Frames are megabytes each and come and go with every slide. A fixed
+    // threshold keeps them in mappings of their own, given back when freed;
+    // the allocator's moving threshold would soon put them in the heap,
+    // which keeps its peak for good.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
 
     // A file-size limit must fail a write (which keeps the old file), not
     // kill the program.

@@ -123,6 +123,25 @@ std::optional<LoadedPicture> loadStandardPicture(const QString &path, QSize thum
     return LoadedPicture{std::move(picture), std::move(thumb)};
 }
 
+platform::PictureRef compressedPicture(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid() || size.isEmpty())
+        return nullptr;
+    buffer.close();
+    auto picture = std::make_shared<platform::Picture>();
+    picture->pixels = size;
+    const QSizeF him = himetricSize(size, 0, 0);
+    picture->widthHimetric = him.width();
+    picture->heightHimetric = him.height();
+    picture->encoded = std::move(bytes);
+    return picture;
+}
+
 platform::PictureRef pictureFromImage(const QImage &image)
 {
     auto picture = std::make_shared<platform::Picture>();

@@ -24,8 +24,12 @@ struct LoadedPicture {
 std::optional<LoadedPicture> loadStandardPicture(const QString &path, QSize thumbBox,
                                                  QString *error = nullptr);
 
-// A picture held decoded (placeholders, artwork); sized at 96 DPI.
+// A picture held decoded; sized at 96 DPI.
 platform::PictureRef pictureFromImage(const QImage &image);
+
+// A picture kept as the given file bytes (artwork, placeholders), decoded
+// only when drawn; sized at 96 DPI. Null when the bytes are no picture.
+platform::PictureRef compressedPicture(QByteArray bytes);
 
 // The picture's frame at the given pixel size (its own size when target is
 // empty), decoded and scaled in one pass. Null when it cannot be decoded.

@@ -32,9 +32,15 @@ namespace {
 
 constexpr QSize kThumbBox = SlideSetBuilder::kMiniaturaPixels;
 
+// Kept compressed: the start-up picture alone is 5.5 MB decoded, and these
+// are drawn rarely, if ever.
 platform::PictureRef artwork(const char *resource)
 {
-    return acquisition::pictureFromImage(QImage(QString::fromLatin1(resource)));
+    QFile file(QString::fromLatin1(resource));
+    if (file.open(QIODevice::ReadOnly))
+        if (auto picture = acquisition::compressedPicture(file.readAll()))
+            return picture;
+    return acquisition::pictureFromImage(QImage());
 }
 
 std::optional<QString> unsupportedExtensionMessage(int lingua)
@@ -85,7 +91,7 @@ void SlideSetBuilder::placePicture(int slot, const platform::PictureRef &picture
     state.listIMAGEnotLoaded[slot] = failed;
     if (failed) {
         state.listImageProperties[slot] = 1;
-        showThumbnail(picture->image);
+        showThumbnail(acquisition::decodeFrame(*picture, picture->pixels.scaled(kThumbBox, Qt::KeepAspectRatio)));
     }
 }
 

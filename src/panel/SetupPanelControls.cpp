@@ -4,6 +4,7 @@
 #include "panel/PanelLayout.h"
 #include "platform/Screen.h"
 
+#include <QEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QPixmap>
 
@@ -69,11 +70,36 @@ Label *text(const QString &name, QWidget *page, const QString &caption, const ch
     return w;
 }
 
+// A tab's background is decoded while the tab is on screen only: the panel
+// is closed for weeks at a time, and each background is half a megabyte.
+class BackgroundWhileShown : public QObject {
+public:
+    BackgroundWhileShown(QLabel *label, const char *resource)
+        : QObject(label), m_resource(QString::fromLatin1(resource))
+    {
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *label = static_cast<QLabel *>(watched);
+        if (event->type() == QEvent::Show && label->pixmap().isNull())
+            label->setPixmap(QPixmap(m_resource));
+        else if (event->type() == QEvent::Hide)
+            label->setPixmap(QPixmap());
+        return false;
+    }
+
+private:
+    QString m_resource;
+};
+
 Label *background(const QString &name, QWidget *page, const char *resource)
 {
     auto *w = new Label(name, page);
-    w->setPixmap(QPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
+    new BackgroundWhileShown(w, resource);
     return w;
 }
 

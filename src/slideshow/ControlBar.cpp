@@ -42,7 +42,10 @@ ControlBar::ControlBar(QWidget *window)
     ImageConnesso = hidden(QStringLiteral("ImageConnesso"), window, ":/art/connected.png");
     ImageDisconnesso = hidden(QStringLiteral("ImageDisconnesso"), window, ":/art/disconnected.png");
     btLogoPORTABLE = hidden(QStringLiteral("btLogoPORTABLE"), window, ":/art/logo_portable.png");
-    ImageLogoPortable = hidden(QStringLiteral("ImageLogoPortable"), window, ":/art/splash.png");
+    // The start-up picture is drawn by the slideshow itself (from its file
+    // bytes); this control never shows, so it keeps no 5.5 MB copy of it.
+    ImageLogoPortable = new platform::Image(QStringLiteral("ImageLogoPortable"), window);
+    ImageLogoPortable->hide();
 }
 
 void ControlBar::showWaitButton()

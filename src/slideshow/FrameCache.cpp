@@ -4,6 +4,10 @@
 
 #include <QTimer>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 const FrameCache::Entry *FrameCache::find(const platform::PictureRef &picture, QSize size) const
 {
     for (const Entry &e : m_entries) {
@@ -36,9 +40,16 @@ QImage FrameCache::frameFor(const platform::PictureRef &picture, QSize size)
 {
     if (!picture)
         return QImage();
+    QImage frame;
     if (const Entry *e = find(picture, size))
-        return e->frame;
-    QImage frame = acquisition::decodeFrame(*picture, size);
+        frame = e->frame;
+    else
+        frame = acquisition::decodeFrame(*picture, size);
+    // The screen takes this frame: the one it showed before is not needed
+    // again, and holding it would put three full frames in memory while the
+    // next one is prepared.
+    for (Entry &e : m_entries)
+        e = Entry{};
     if (!frame.isNull())
         store(picture, size, frame);
     return frame;
@@ -50,6 +61,11 @@ void FrameCache::prepare(const platform::PictureRef &picture, QSize size)
         QImage frame = acquisition::decodeFrame(*picture, size);
         if (!frame.isNull())
             store(picture, size, std::move(frame));
+#if defined(__GLIBC__)
+        // Decoding leaves a full-size picture and the decoder's buffers freed
+        // in the heap, where the allocator would keep them between slides.
+        malloc_trim(0);
+#endif
     }
 }
 

@@ -12,7 +12,8 @@ constexpr float kMiniaturaWidth = 5190, kMiniaturaHeight = 3900;
 platform::Image *holder(const QString &name, QWidget *parent, const char *resource)
 {
     auto *w = new platform::Image(name, parent);
-    w->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    if (resource)
+        w->setPixmap(QPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
     w->hide();
     return w;
@@ -30,8 +31,10 @@ LoadingAids::LoadingAids(QWidget *window)
     DownloadPreview->Move(0, 3900, kMiniaturaWidth, 315);
     DownloadPreview->hide();
     PngBuffer = holder(QStringLiteral("PngBuffer"), window, ":/art/download.png");
-    ImageNonDisponibile = holder(QStringLiteral("ImageNonDisponibile"), window, ":/art/not_available.png");
-    ErrLoadPicture = holder(QStringLiteral("ErrLoadPicture"), window, ":/art/load_error.png");
+    // The placeholders are drawn by the slide set builder from their file
+    // bytes; these two controls never show, so they hold no decoded copy.
+    ImageNonDisponibile = holder(QStringLiteral("ImageNonDisponibile"), window, nullptr);
+    ErrLoadPicture = holder(QStringLiteral("ErrLoadPicture"), window, nullptr);
     MessaggioAggiornate = holder(QStringLiteral("MessaggioAggiornate"), window, ":/art/update.png");
 }
 
