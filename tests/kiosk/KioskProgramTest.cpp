@@ -147,13 +147,12 @@ TEST_F(KioskProgram, EscapeDuringTheSlideshowSavesAndEnds)
     QThread::msleep(4000);
     ASSERT_EQ(process.state(), QProcess::Running);
     EXPECT_EQ(configWritten(), kLongAgo) << "nothing saved before the key";
-    // No page in the selection: the web engine (and the GL renderer behind
-    // it) is never loaded.
+    // The web engine (and the GL renderer behind it) is never loaded into
+    // the program.
     QFile maps(QStringLiteral("/proc/%1/maps").arg(process.processId()));
     ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
     EXPECT_FALSE(mapped.contains("libQt6WebEngineCore"));
-    EXPECT_FALSE(mapped.contains("libcirrolith-web"));
 
     xdotool({"mousemove", "900", "500"});
     xdotool({"key", "Escape"});
