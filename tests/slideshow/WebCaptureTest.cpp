@@ -57,14 +57,15 @@ int pixelsNear(const QImage &image, QColor colour, int tolerance = 24)
     return n;
 }
 
-// The processes of a process group, from /proc.
+// The live processes of a process group, from /proc.
 QList<int> processesInGroup(qint64 group)
 {
     QList<int> found;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(entry));
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toLongLong() == group)
+        // A zombie has ended; only its reaper has not looked yet.
+        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z")
             found << entry.toInt();
     }
     return found;

@@ -106,7 +106,10 @@ public:
             if (QScreen *screen = QGuiApplication::screenAt(m_geometry.center()))
                 window->setScreen(screen);
         m_view->setGeometry(m_geometry);
-        m_view->showFullScreen();
+        // Full screen without the activation showFullScreen() asks for: the
+        // window takes no focus.
+        m_view->setWindowState(Qt::WindowFullScreen);
+        m_view->show();
         m_view->raise();
     }
 
