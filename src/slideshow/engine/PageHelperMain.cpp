@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -120,12 +121,37 @@ public:
     }
 
     // The view renders itself: windows of other programs over the screen
-    // never get into the bitmap.
-    const char *grab(bool onlyIfDrawn)
+    // never get into the bitmap. A page that has loaded may not have drawn
+    // its first frame yet: it gets a moment before a blank view counts as
+    // what it shows.
+    void grab(int triesLeft = 20)
     {
-        QImage shot = m_view->grab().toImage();
-        if (onlyIfDrawn && !hasDrawn(shot))
-            return pagehelper::kBlank;
+        const QImage shot = m_view->grab().toImage();
+        if (!hasDrawn(shot) && triesLeft > 0) {
+            QTimer::singleShot(100, m_view, [this, triesLeft] { grab(triesLeft - 1); });
+            return;
+        }
+        answer(save(shot));
+    }
+
+    void grabIfDrawn()
+    {
+        const QImage shot = m_view->grab().toImage();
+        answer(hasDrawn(shot) ? save(shot) : pagehelper::kBlank);
+    }
+
+    void close()
+    {
+        // The page goes before its profile.
+        if (m_view)
+            m_view->hide();
+        delete m_view.data();
+        delete m_profile.data();
+    }
+
+private:
+    const char *save(QImage shot) const
+    {
         if (shot.isNull())
             return pagehelper::kNotSaved;
         shot = shot.convertToFormat(QImage::Format_RGB32);
@@ -141,16 +167,6 @@ public:
         return platform::textfile::writeAtomic(m_bitmap, bmp) ? pagehelper::kSaved : pagehelper::kNotSaved;
     }
 
-    void close()
-    {
-        // The page goes before its profile.
-        if (m_view)
-            m_view->hide();
-        delete m_view.data();
-        delete m_profile.data();
-    }
-
-private:
     QString m_bitmap;
     QRect m_geometry;
     QSize m_grabSize;
@@ -226,9 +242,9 @@ int main(int argc, char *argv[])
             else if (command == pagehelper::kRaise)
                 page.raise();
             else if (command == pagehelper::kGrab)
-                answer(page.grab(false));
+                page.grab();
             else if (command == pagehelper::kGrabDrawn)
-                answer(page.grab(true));
+                page.grabIfDrawn();
             else if (command == pagehelper::kQuit)
                 return finish();
         }
