@@ -202,7 +202,7 @@ bool WebCapture::SaveScreenBitmap(bool onlyIfDrawn)
     m_page.requestGrab(onlyIfDrawn);
     const QDeadlineTimer deadline(kHelperAnswerMs);
     while (m_page.grab() == PageProcess::Grab::Pending) {
-        if (EventPump::quitRequested())
+        if (!stillWanted(m_generation))
             return false;
         if (!m_page.running() || deadline.hasExpired()) {
             qCWarning(lcDownload).noquote() << "the page helper did not answer, ended:"

@@ -3,7 +3,6 @@
 #include "acquisition/PageCapture.h"
 #include "slideshow/PageProcess.h"
 
-#include <QImage>
 #include <QString>
 
 #include <cstdint>
