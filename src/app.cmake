@@ -22,19 +22,20 @@ if(TARGET cirrolith_anigif)
   target_link_libraries(cirrolith_app PUBLIC cirrolith_anigif)
 endif()
 
-# The web engine is a library of its own, loaded with the first web page, so
-# a slideshow without pages never maps it (nor the software renderer behind it).
-add_library(cirrolith-web MODULE
-    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/BrowserEngine.h
+# Web pages are captured by a helper program of its own, started for each
+# capture: the slideshow never loads the web engine (nor the software renderer
+# behind it), and the engine's memory ends with the capture.
+add_executable(cirrolith-page
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/PageHelper.h
     ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/SilentPage.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/BrowserEngineLibrary.cpp)
-set_target_properties(cirrolith-web PROPERTIES PREFIX "lib" LIBRARY_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR}
-    AUTOMOC ON)
-target_include_directories(cirrolith-web PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(cirrolith-web PRIVATE Qt6::Widgets Qt6::GuiPrivate Qt6::Quick Qt6::WebEngineWidgets)
-add_dependencies(cirrolith_app cirrolith-web)
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/SilentPage.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/slideshow/engine/PageHelperMain.cpp)
+set_target_properties(cirrolith-page PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CIRROLITH_APP_DIR} AUTOMOC ON)
+target_include_directories(cirrolith-page PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(cirrolith-page PRIVATE cirrolith_platform Qt6::Widgets Qt6::WebEngineWidgets)
+add_dependencies(cirrolith_app cirrolith-page)
 target_compile_definitions(cirrolith_app PRIVATE
-    CIRROLITH_WEB_BUILDDIR="${CIRROLITH_APP_DIR}")
+    CIRROLITH_PAGE_HELPER_DIR="${CIRROLITH_APP_DIR}")
 
 add_executable(cirrolith main.cpp)
 target_link_libraries(cirrolith PRIVATE cirrolith_app)

@@ -7,7 +7,6 @@
 #include "platform/ProcessEnd.h"
 #include "platform/Screen.h"
 #include "platform/ServerDpi.h"
-#include "slideshow/WebSurface.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -65,7 +64,6 @@ int main(int argc, char *argv[])
     qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}"
                                       "%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
 
-    slideshow::prepareWebEngineEnvironment();
     platform::scaleToServerDpi();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cirrolith"));

@@ -24,7 +24,6 @@
 #include "server/ServerProcess.h"
 #include "slideshow/Slideshow.h"
 #include "slideshow/WebCapture.h"
-#include "slideshow/WebSurface.h"
 #include "support/TempPortable.h"
 
 #include <QApplication>
@@ -240,7 +239,6 @@ int main(int argc, char **argv)
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
-    slideshow::prepareWebEngineEnvironment();   // as the program does
     QApplication app(argc, argv);
     if (argc == 2 && std::strcmp(argv[1], "--steady-with-pages") == 0)
         return steadyState(true);

@@ -3,23 +3,19 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Log.h"
-#include "platform/TextFile.h"
 #include "platform/Transfer.h"
 #include "platform/Screen.h"
 #include "platform/Units.h"
 #include "slideshow/ControlBar.h"
 #include "slideshow/LoadingAids.h"
 #include "slideshow/Slideshow.h"
-#include "slideshow/BrowserEngine.h"
 #include "state/AppState.h"
 #include "state/MainLabels.h"
 #include "state/WindowClocks.h"
 
 #include <QDeadlineTimer>
-#include <QBuffer>
-#include <QWindow>
-
-#include <algorithm>
+#include <QScreen>
+#include <QWidget>
 
 using platform::EventPump;
 
@@ -37,24 +33,6 @@ QSize screenPixels()
 
 } // namespace
 
-bool WebCapture::hasDrawn(const QImage &shot)
-{
-    // An engine that has painted nothing leaves the view one flat colour.
-    if (shot.isNull())
-        return false;
-    const QImage rgb = shot.convertToFormat(QImage::Format_RGB32);
-    const QRgb first = rgb.pixel(0, 0);
-    const int stepX = std::max(1, rgb.width() / 64);
-    const int stepY = std::max(1, rgb.height() / 64);
-    for (int y = 0; y < rgb.height(); y += stepY) {
-        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); x += stepX)
-            if (line[x] != first)
-                return true;
-    }
-    return false;
-}
-
 WebCapture::WebCapture(QWidget &window, AppState &state, WindowClocks &clocks, MainLabels &labels, ControlBar &bar,
                        Slideshow &show, LoadingAids &loading)
     : m_window(window), state(state), clocks(clocks), labels(labels), bar(bar), m_show(show), m_loading(loading)
@@ -62,11 +40,7 @@ WebCapture::WebCapture(QWidget &window, AppState &state, WindowClocks &clocks, M
     clocks.Timer4000.setHandler([this] { Timer4000_Timer(); });
 }
 
-WebCapture::~WebCapture()
-{
-    // Pages go before their profile.
-    releasePage();
-}
+WebCapture::~WebCapture() { releasePage(false); }
 
 QString WebCapture::bitmapPath() const { return pageBitmapPath(state.pictureFileStem); }
 
@@ -100,7 +74,8 @@ bool WebCapture::waitForPage(std::uint64_t generation)
 {
     const QDeadlineTimer deadline(platform::Clock::toReal(kPageLoadLimitMs));
     while (!state.WebPageToImgEnd) {
-        if (!stillWanted(generation) || deadline.hasExpired())
+        // A helper that has died reports nothing more.
+        if (!stillWanted(generation) || deadline.hasExpired() || !m_page.running())
             return false;
         EventPump::Sleep(kWaitStepMs);
     }
@@ -119,26 +94,27 @@ void WebCapture::webvis_PageLoaded(std::uint64_t generation, bool ok)
 
 bool WebCapture::navigate(std::uint64_t generation)
 {
-    releasePage();
-    // The engine's library comes with the first page.
-    slideshow::BrowserEngine *engine = slideshow::browserEngine();
-    if (!engine)
-        return false;
-    m_pageOpen = true;
-    engine->open(labels.webvis, state.webPageAddress, state.browserSilent,
-                 [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
-    return true;
+    releasePage(false);
+    const QScreen *screen = m_window.screen();
+    const QRect geometry = screen ? screen->geometry() : m_window.geometry();
+    // At the screen's device pixels: a HiDPI screen's page keeps its detail.
+    const QSize grabSize = (QSizeF(screenPixels()) * m_window.devicePixelRatioF()).toSize();
+    return m_page.start(state.webPageAddress, bitmapPath(), geometry, grabSize, state.browserSilent,
+                        [this, generation](bool ok) { webvis_PageLoaded(generation, ok); });
 }
 
-void WebCapture::releasePage()
+void WebCapture::releasePage(bool graceful)
 {
-    // The page's renderer process ends with the page, so between captures
-    // the engine holds no page at all.
-    if (!m_pageOpen)
+    // The helper ends with its capture, and the engine with it.
+    if (!graceful || !m_page.running()) {
+        m_page.kill();
         return;
-    m_pageOpen = false;
-    if (slideshow::BrowserEngine *engine = slideshow::browserEngine())
-        engine->close();
+    }
+    m_page.finish();
+    const QDeadlineTimer deadline(kHelperEndMs);
+    while (m_page.running() && !deadline.hasExpired() && !EventPump::quitRequested())
+        EventPump::Sleep(kWaitStepMs);
+    m_page.kill();
 }
 
 WebCapture::Outcome WebCapture::CaptureWebPage()
@@ -173,17 +149,23 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
             return Outcome::GaveUp;
         m_show.ShowWebSurface();                                               // 4
         bar.Nascondi_Barra(labels.whoWeAre, labels.lCountDown);
+        m_page.show();
         if (!waitForPage(generation)) {                                        // 5
             if (!stillWanted(generation))
                 return Outcome::GaveUp;
+            if (!m_page.running()) {
+                qCWarning(lcDownload).noquote() << "the page helper ended before the page did:"
+                                                << state.webPageAddress.left(200);
+                return Outcome::PageFailed;
+            }
             // One resource that never finishes keeps the page from reporting
             // completion; what it shows by now is the slide.
-            if (!hasDrawn(grabView()))
-                return Outcome::TimedOut;
+            StayOnTop();
+            if (!SaveScreenBitmap(true))
+                return stillWanted(generation) ? Outcome::TimedOut : Outcome::GaveUp;
             qCInfo(lcDownload).noquote() << "page not complete within" << kPageLoadLimitMs / 1000
                                          << "s, captured as drawn:" << state.webPageAddress.left(200);
-            StayOnTop();
-            return SaveScreenBitmap() ? Outcome::Captured : Outcome::NotSaved;
+            return Outcome::Captured;
         }
         if (!waitTimer4000(4000, generation))                                  // 6
             return Outcome::GaveUp;
@@ -193,69 +175,42 @@ WebCapture::Outcome WebCapture::CaptureWebPage()
         StayOnTop();
         if (!m_lastLoadOk)
             return Outcome::PageFailed;
-        return SaveScreenBitmap() ? Outcome::Captured : Outcome::NotSaved;     // 7
+        if (!SaveScreenBitmap())                                               // 7
+            return stillWanted(generation) ? Outcome::NotSaved : Outcome::GaveUp;
+        return Outcome::Captured;
     };
     outcome = run();
 
-    // A newer capture has taken the control over and restores it itself.
+    // A newer capture has taken the page over and restores the window itself.
     if (generation != m_generation)
         return Outcome::GaveUp;
     state.Http2BmpRunning = false;                                             // 8
-    StopStayOnTop();
     m_show.ShowPictureSurface();
     bar.Esponi_Barra(labels.whoWeAre, labels.lCountDown);
     m_loading.DownloadPreview->show();
-    releasePage();
+    // Quitting ends the helper at once; else it ends its engine itself.
+    releasePage(outcome != Outcome::GaveUp);
     return outcome;
 }
 
-void WebCapture::SetWindowTopMost(bool on)
+void WebCapture::StayOnTop() { m_page.raise(); }
+
+bool WebCapture::SaveScreenBitmap(bool onlyIfDrawn)
 {
-    // Only the stacking hint changes; position and size stay as they are.
-    if (QWindow *window = m_window.windowHandle())
-        window->setFlag(Qt::WindowStaysOnTopHint, on);
-    if (on)
-        m_window.raise();
-}
-
-void WebCapture::StayOnTop() { SetWindowTopMost(true); }
-
-void WebCapture::StopStayOnTop() { SetWindowTopMost(false); }
-
-bool WebCapture::isTopMost() const
-{
-    const QWindow *window = m_window.windowHandle();
-    return window && window->flags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
-QImage WebCapture::grabView() const
-{
-    // At the screen's device pixels: a HiDPI screen's page keeps its detail.
-    const QSize size = (QSizeF(screenPixels()) * labels.webvis->devicePixelRatioF()).toSize();
-    if (size.isEmpty())
-        return {};
-    // The control renders itself: whatever lies over it on the screen is not
-    // part of its pixels.
-    QImage shot = m_pageOpen ? slideshow::browserEngine()->grab() : QImage();
-    if (shot.isNull())
-        return {};
-    shot = shot.convertToFormat(QImage::Format_RGB32);
-    if (shot.size() != size)
-        shot = shot.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    shot.setDevicePixelRatio(1);
-    return shot;
-}
-
-bool WebCapture::SaveScreenBitmap()
-{
-    const QImage shot = grabView();
-    if (shot.isNull())
-        return false;
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
-    buffer.open(QIODevice::WriteOnly);
-    if (!shot.save(&buffer, "BMP"))
-        return false;
-    // The checked writer replaces a link at the bitmap, never its target.
-    return platform::textfile::writeAtomic(bitmapPath(), bmp);
+    // The helper grabs what its view renders, not the screen, and writes
+    // the bitmap itself.
+    m_page.requestGrab(onlyIfDrawn);
+    const QDeadlineTimer deadline(kHelperAnswerMs);
+    while (m_page.grab() == PageProcess::Grab::Pending) {
+        if (!stillWanted(m_generation))
+            return false;
+        if (!m_page.running() || deadline.hasExpired()) {
+            qCWarning(lcDownload).noquote() << "the page helper did not answer, ended:"
+                                            << state.webPageAddress.left(200);
+            m_page.kill();
+            return false;
+        }
+        EventPump::Sleep(kWaitStepMs);
+    }
+    return m_page.grab() == PageProcess::Grab::Saved;
 }

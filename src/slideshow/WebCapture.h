@@ -1,8 +1,8 @@
 #pragma once
 
 #include "acquisition/PageCapture.h"
+#include "slideshow/PageProcess.h"
 
-#include <QImage>
 #include <QString>
 
 #include <cstdint>
@@ -15,9 +15,11 @@ class LoadingAids;
 class QWidget;
 class Slideshow;
 
-// Turns a web page into a picture: shows webPageAddress full screen in the
-// browser control webvis with the bar hidden, waits for the page and a few
-// seconds more, and writes what the control has drawn to the page bitmap.
+// Turns a web page into a picture: shows webPageAddress full screen with the
+// bar hidden, waits for the page and a few seconds more, and writes what the
+// page has drawn to the page bitmap. The page is shown and drawn by the page
+// helper, a process of its own whose window lies over the slideshow while
+// webvis stands in for it in the window.
 class WebCapture {
 public:
     // The longest wait for a page to report completion (nominal ms). A page
@@ -26,6 +28,10 @@ public:
     // not-available picture; either way the build goes on. A minute covers slow hosts without stalling a
     // whole slide set on one dead page.
     static constexpr int kPageLoadLimitMs = 60000;
+    // The longest wait for the helper's answer to a grab, and for it to end
+    // when asked (real ms). A helper that takes longer is killed.
+    static constexpr int kHelperAnswerMs = 10000;
+    static constexpr int kHelperEndMs = 3000;
 
     // TimedOut: no completion and nothing drawn within kPageLoadLimitMs.
     using Outcome = PageCaptureOutcome;
@@ -38,34 +44,31 @@ public:
 
     Outcome CaptureWebPage();
 
-    // The browser control's page-completion notification for the capture
-    // `generation`; a late one of an abandoned page changes nothing.
+    // The page's completion notification for the capture `generation`; a
+    // late one of an abandoned page changes nothing.
     void webvis_PageLoaded(std::uint64_t generation, bool ok);
     void Timer4000_Timer();
 
+    // The page window back on top of every other window.
     void StayOnTop();
-    void StopStayOnTop();
-    bool isTopMost() const;
 
-    // Writes the browser control's own pixels, at screen size, to the page
-    // bitmap, replacing it in one step. Windows of other programs over the
-    // screen never get into it. False when nothing could be written.
-    bool SaveScreenBitmap();
+    // Has the page's own pixels, at screen size, written to the page bitmap,
+    // replacing it in one step. Windows of other programs over the screen
+    // never get into it. False when nothing could be written; with
+    // onlyIfDrawn also when the page has drawn nothing yet.
+    bool SaveScreenBitmap(bool onlyIfDrawn = false);
     QString bitmapPath() const;
-    // The browser control's pixels at screen size (null when it has none).
-    QImage grabView() const;
-    // False for a grab of one flat colour: the page has drawn nothing yet.
-    static bool hasDrawn(const QImage &shot);
 
     std::uint64_t generation() const { return m_generation; }
+    // The helper of the capture under way (0 when none runs).
+    qint64 helperProcessId() const { return m_page.processId(); }
 
 private:
     bool stillWanted(std::uint64_t generation) const;
     bool waitTimer4000(int ms, std::uint64_t generation);
     bool waitForPage(std::uint64_t generation);
     bool navigate(std::uint64_t generation);
-    void releasePage();
-    void SetWindowTopMost(bool on);
+    void releasePage(bool graceful);
 
     QWidget &m_window;
     AppState &state;
@@ -74,7 +77,7 @@ private:
     ControlBar &bar;
     Slideshow &m_show;
     LoadingAids &m_loading;
-    bool m_pageOpen = false;
+    PageProcess m_page;
     std::uint64_t m_generation = 0;
     bool m_lastLoadOk = true;
 };

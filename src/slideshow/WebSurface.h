@@ -3,10 +3,6 @@
 // The program's dealings with the web engine outside one capture.
 namespace slideshow {
 
-// Run as root, the web engine starts only with its sandbox off; sets what it
-// needs when the user has not set it. Call before the application object.
-void prepareWebEngineEnvironment();
-
 // Asks every top-level browser window of this program to close (the close is
 // posted, as to a window of another thread). The main window's browser
 // control is no window of its own, and other programs' windows are never

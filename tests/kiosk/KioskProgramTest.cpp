@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -147,13 +148,12 @@ TEST_F(KioskProgram, EscapeDuringTheSlideshowSavesAndEnds)
     QThread::msleep(4000);
     ASSERT_EQ(process.state(), QProcess::Running);
     EXPECT_EQ(configWritten(), kLongAgo) << "nothing saved before the key";
-    // No page in the selection: the web engine (and the GL renderer behind
-    // it) is never loaded.
+    // The web engine (and the GL renderer behind it) is never loaded into
+    // the program.
     QFile maps(QStringLiteral("/proc/%1/maps").arg(process.processId()));
     ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
     EXPECT_FALSE(mapped.contains("libQt6WebEngineCore"));
-    EXPECT_FALSE(mapped.contains("libcirrolith-web"));
 
     xdotool({"mousemove", "900", "500"});
     xdotool({"key", "Escape"});
@@ -165,6 +165,54 @@ TEST_F(KioskProgram, EscapeDuringTheSlideshowSavesAndEnds)
     // The selection survives a save from the slideshow, where the panel's
     // list was never filled.
     EXPECT_EQ(portable.read("Cirrolith4_Picture_List.dat"), kiosk::kPictureList);
+}
+
+// A web page is captured by a helper process that ends with the capture:
+// the program itself never maps the web engine, and no process of the
+// engine stays behind.
+TEST_F(KioskProgram, APageIsCapturedByAHelperThatEndsWithTheCapture)
+{
+    startServers();
+    portable.writeSecondStart();
+    // The demo's first picture and its forecast page.
+    portable.write(QStringLiteral("Cirrolith4_Picture_List.dat"), "0\r\n14\r\n32\r\n40\r\n\r\n\r\n");
+    launch(servers.catalogueAddress(), QStringLiteral("cirrolith.show.info=true"));
+    ASSERT_TRUE(waitForWindow(30000)) << log().toStdString();
+
+    const auto childrenOfProgram = [&] {
+        QList<qint64> found;
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && fields[1].toLongLong() == process.processId())
+                found << entry.toLongLong();
+        }
+        return found;
+    };
+    qint64 helper = 0;
+    ASSERT_TRUE(waitFor([&] {
+        const QList<qint64> children = childrenOfProgram();
+        helper = children.isEmpty() ? 0 : children.first();
+        return helper != 0;
+    }, 60000)) << log().toStdString();
+    EXPECT_TRUE(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(helper)).endsWith("/cirrolith-page"));
+
+    ASSERT_TRUE(waitForLines(QStringLiteral("cirrolith.show: slide set ready"), 1, 90000)) << log().toStdString();
+    const QImage page(portable.work(QStringLiteral("Cirrolith4_ImgHTTP_IMG.bmp")));
+    EXPECT_EQ(page.size(), QSize(1920, 1080));
+    EXPECT_FALSE(QDir(QStringLiteral("/proc/%1").arg(helper)).exists());
+    EXPECT_EQ(childrenOfProgram(), QList<qint64>());
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(process.processId()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    EXPECT_FALSE(mapped.contains("libQt6WebEngineCore"));
+    EXPECT_FALSE(mapped.contains("libLLVM"));
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(process.waitForFinished(15000)) << "still running after Escape";
 }
 
 // Before the run control runs (the server never answers), Escape and Ctrl+Q

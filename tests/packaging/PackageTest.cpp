@@ -81,7 +81,7 @@ TEST(Package, InstallsVerifiesAndRunsFromTheUsersDataHome)
     const QString deb = out.filePath(debs[0]);
 
     const Outcome contents = run(QStringLiteral("dpkg-deb"), {"-c", deb});
-    for (const char *file : {"./usr/bin/cirrolith", "./usr/lib/cirrolith/modules/libcirrolith-web.so",
+    for (const char *file : {"./usr/bin/cirrolith", "./usr/lib/cirrolith/cirrolith-page",
                              "./usr/share/cirrolith/pic_not_available.gif",
                              "./usr/share/cirrolith/Cirrolith.html", "./usr/share/applications/cirrolith.desktop",
                              "./usr/share/icons/hicolor/128x128/apps/cirrolith.png",

@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QWebEngineView>
 
+#include <csignal>
+
 inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
@@ -53,6 +55,20 @@ int pixelsNear(const QImage &image, QColor colour, int tolerance = 24)
         for (int x = 0; x < image.width(); x += 8)
             n += near(image.pixel(x, y), colour, tolerance) ? 1 : 0;
     return n;
+}
+
+// The live processes of a process group, from /proc.
+QList<int> processesInGroup(qint64 group)
+{
+    QList<int> found;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(entry));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        // A zombie has ended; only its reaper has not looked yet.
+        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z")
+            found << entry.toInt();
+    }
+    return found;
 }
 
 const QColor kBlock(255, 0, 0);
@@ -123,33 +139,40 @@ protected:
 
 TEST_F(Web, TheSlideHoldsThePagesOwnPixelsAndNoWindowLyingOverIt)
 {
-    // Another program's window covers the whole screen during the capture
-    // and keeps raising itself over ours.
-    QWidget intruder(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
+        QWidget intruder(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint);
     QPalette pal = intruder.palette();
     pal.setColor(QPalette::Window, kIntruder);
     intruder.setPalette(pal);
     intruder.setAutoFillBackground(true);
     intruder.setGeometry(QGuiApplication::primaryScreen()->geometry());
 
-    QImage screenDuringCapture;
-    bool barHidden = false, webShown = false, topMost = false;
-    int ticksOnTop = 0;
+    QImage screenWithPage, screenDuringCapture;
+    bool barHidden = false, webShown = false;
+    int ticksWithIntruder = 0;
+    qint64 helper = 0;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (!form->Http2BmpRunning)
             return;
+        helper = std::max(helper, capture().helperProcessId());
+        // First the page itself lies over the whole screen, the bar's place
+        // included ...
+        if (screenWithPage.isNull()) {
+            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            if (near(screen.pixel(300, 250), kBlock) && near(screen.pixel(1500, 1075), kPageGround)) {
+                screenWithPage = screen;
+                barHidden = form->bar->btLogo->isHidden() && form->whoWeAre->isHidden();
+                webShown = !form->webvis->isHidden() && form->slideshow->fotoBrowser->isHidden();
+            }
+            return;
+        }
+        // ... then another program's window gets over it and keeps raising
+        // itself.
         if (intruder.isHidden())
             intruder.show();
         intruder.raise();
-        // Just before the grab the window is put on top; the intruder gets
-        // back over it and is drawn again a moment later.
-        topMost = topMost || capture().isTopMost();
-        if (topMost && ++ticksOnTop == 3) {
-            barHidden = form->bar->btLogo->isHidden() && form->whoWeAre->isHidden();
-            webShown = !form->webvis->isHidden() && form->slideshow->fotoBrowser->isHidden();
+        if (++ticksWithIntruder == 3)
             screenDuringCapture = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        }
     });
     probe.start(50);
 
@@ -161,6 +184,8 @@ TEST_F(Web, TheSlideHoldsThePagesOwnPixelsAndNoWindowLyingOverIt)
     probe.stop();
     intruder.hide();
 
+    // The page was shown full screen while it loaded.
+    ASSERT_FALSE(screenWithPage.isNull()) << "the page never showed on the screen";
     // The intruder really lay over the screen ...
     ASSERT_FALSE(screenDuringCapture.isNull());
     EXPECT_GT(pixelsNear(screenDuringCapture, kIntruder), 1000);
@@ -181,12 +206,13 @@ TEST_F(Web, TheSlideHoldsThePagesOwnPixelsAndNoWindowLyingOverIt)
     EXPECT_EQ(form->listIMAGE[1]->pixels, QSize(320, 240));
     EXPECT_EQ(fileTargets(logFile), QStringList({"/page.html", "/still.jpg"}));
 
-    // During the capture: bar hidden, the web surface up, the window on top;
-    // afterwards all as before.
+    // During the capture: bar hidden, the web surface up; afterwards all as
+    // before, and the helper gone with every engine process it started.
     EXPECT_TRUE(barHidden);
     EXPECT_TRUE(webShown);
-    EXPECT_TRUE(topMost);
-    EXPECT_FALSE(capture().isTopMost());
+    ASSERT_GT(helper, 0);
+    EXPECT_EQ(capture().helperProcessId(), 0);
+    EXPECT_EQ(processesInGroup(helper), QList<int>());
     EXPECT_FALSE(form->Http2BmpRunning);
     EXPECT_TRUE(form->webvis->isHidden());
     EXPECT_EQ(!form->bar->btLogo->isHidden(), logoShownBefore);
@@ -237,6 +263,35 @@ TEST_F(Web, AHangingPageIsGivenUpAndALateAnswerChangesNothing)
     EXPECT_EQ(capture().CaptureWebPage(), WebCapture::Outcome::Captured);
     const QImage bmp(capture().bitmapPath(), "BMP");
     EXPECT_TRUE(near(bmp.pixel(300, 250), kBlock));
+}
+
+TEST_F(Web, AStuckHelperIsKilledAndTheBuildGoesOn)
+{
+    // The page helper stops answering as soon as it runs: no completion, no
+    // grab.
+    qint64 stuck = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!stuck && (stuck = capture().helperProcessId()))
+            ::kill(static_cast<pid_t>(stuck), SIGSTOP);
+    });
+    probe.start(10);
+    form->listURL[0] = typed('2', base + "page.html");
+    form->listURL[1] = base + "still.jpg";
+    platform::Clock::setSpeed(60);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_TRUE(form->BuildSlideSet(2));
+    probe.stop();
+    EXPECT_LT(elapsed.elapsed(), WebCapture::kHelperAnswerMs + 15000);
+
+    ASSERT_GT(stuck, 0);
+    EXPECT_EQ(form->listIMAGE[0], form->slides->notAvailablePicture());
+    EXPECT_TRUE(form->listIMAGEnotLoaded[0]);
+    EXPECT_EQ(form->listIMAGE[1]->pixels, QSize(320, 240));
+    EXPECT_FALSE(form->Http2BmpRunning);
+    EXPECT_FALSE(form->webvis->isVisible());
+    EXPECT_EQ(processesInGroup(stuck), QList<int>());
 }
 
 TEST_F(Web, QuittingEndsACaptureAtOnce)
