@@ -191,9 +191,34 @@ def free_port():
     s.close()
     return port
 
-def start(args, env=None):
-    return subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+def start(args, env=None, log=None):
+    return subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=log or subprocess.DEVNULL,
                             start_new_session=True)
+
+def loop_rounds(path):
+    # The program logs each frame it puts on show ("frame N at T ms"): the time
+    # from one frame 1 to the next is a round of the loop.
+    starts = []
+    with open(path, errors="replace") as f:
+        for line in f:
+            words = line.split()
+            if len(words) >= 5 and words[-5:-3] == ["frame", "1"] and words[-3] == "at":
+                starts.append(int(words[-2]))
+    return [b - a for a, b in zip(starts, starts[1:])]
+
+def wait_for_line(path, text, timeout):
+    # The program logs each slide it shows; until the first one is up it is
+    # still building the slide set, which is not what a loop row measures.
+    end = time.time() + timeout
+    while time.time() < end:
+        try:
+            with open(path, errors="replace") as f:
+                if text in f.read():
+                    return True
+        except OSError:
+            pass
+        time.sleep(0.2)
+    return False
 
 def stop(proc):
     if proc.poll() is None:
@@ -277,8 +302,11 @@ class Bench:
         for name, text in files.items():
             with open(os.path.join(work, name), "w", newline="") as f:
                 f.write(text)
-        env = dict(self.env, CIRROLITH_CATALOGUE_URL=f"http://127.0.0.1:{self.port}/public/catalogue?")
-        return start([os.path.join(app, "cirrolith")], env)
+        env = dict(self.env, CIRROLITH_CATALOGUE_URL=f"http://127.0.0.1:{self.port}/public/catalogue?",
+                      QT_LOGGING_RULES="cirrolith.show.debug=true;cirrolith.frames.debug=true")
+        self.log = os.path.join(root, "cirrolith.log")
+        with open(self.log, "w") as log:
+            return start([os.path.join(app, "cirrolith")], env, log)
 
 def median(xs):
     return statistics.median(xs) if xs else float("nan")
@@ -324,10 +352,24 @@ def main():
                 for who in ("gifview", "cirrolith"):
                     p = start(["gifview", "-a", os.path.join(b.web, "b", name + ".gif")], b.env) if who == "gifview" \
                         else b.cirrolith([pos], 600)
-                    time.sleep(5 if who == "gifview" else 12)
+                    if who == "gifview":
+                        time.sleep(5)
+                    else:
+                        # Measured once the loop is on screen and past its first round.
+                        if not wait_for_line(b.log, "slide 1 of", 90):
+                            print(f"board_bench: the {name} loop never came on screen")
+                        time.sleep(5)
                     cpu, _ = rate(p.pid, 8)
                     rows.setdefault((f"{name} loop CPU s per s", who), []).append(cpu)
                     stop(p)
+                    if who == "cirrolith":
+                        # Every round of the loop against the file's delays (30 x 130 ms).
+                        rounds = loop_rounds(b.log)
+                        if rounds:
+                            rows.setdefault((f"{name} loop time / its delays", who), []).append(
+                                statistics.mean(rounds) / 3900)
+                            rows.setdefault((f"{name} loop worst round / delays", who), []).append(
+                                max(abs(r / 3900 - 1) for r in rounds) + 1)
         # Two web pages and pictures: memory and CPU after the captures.
         page = f"http://127.0.0.1:{b.port}/demo/pages/forecast.html"
         # Two runs only: a run with its captures takes a minute.
@@ -350,13 +392,18 @@ def main():
              "still CPU s per 100 s": ("feh", None),
              "still wake-ups per s": ("feh", None), "web engine mapped (0/1)": (None, None),
              "changing loop CPU s per s": ("gifview", 1.0), "radar loop CPU s per s": ("gifview", 1.0),
+             "changing loop time / its delays": (None, None), "changing loop worst round / delays": (None, None),
+             "radar loop time / its delays": (None, None), "radar loop worst round / delays": (None, None),
              "pages memory after capture MiB": ("kiosk", 0.5), "pages CPU % after capture": ("kiosk", None)}
     print(f"\nboard_bench: medians of {REPS} runs (pages: {min(REPS, 2)}), peer and Cirrolith in turn, Xvfb 1920 x 1080")
     print(f"{'measure':34} {'peer':8} {'peer':>9} {'Cirrolith':>10} {'ratio':>7}  goal")
     for measure, (peer, goal) in goals.items():
         mine = median(rows.get((measure, "cirrolith"), []))
         if peer is None:
-            print(f"{measure:34} {'':8} {'':>9} {mine:10.2f} {'':>7}  0")
+            if "delays" in measure:
+                print(f"{measure:34} {'':8} {'':>9} {mine:10.4f} {'':>7}  within 1 %")
+            else:
+                print(f"{measure:34} {'':8} {'':>9} {mine:10.2f} {'':>7}  0")
             continue
         theirs = median(rows.get((measure, peer), []))
         ratio = mine / theirs if theirs else float("inf")

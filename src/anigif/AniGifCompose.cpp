@@ -98,10 +98,13 @@ void AniGifCore::composeAfter(int f) {
 void AniGifCore::advanceCanvasTo(int f) {
     int k = m_composed;
     if (f == k) {
-        // A repaint of the frame on show: draw it again, e.g. with a changed palette.
-        drawOnCanvas(f);
+        // A repaint of the frame on show: draw it again, e.g. with a changed palette,
+        // unless it was composed just now for this paint.
+        if (!m_fresh) drawOnCanvas(f);
+        m_fresh = false;
         return;
     }
+    m_fresh = false;
     if (f < k || k == 0) {
         // Each loop starts from an empty canvas.
         m_canvas.fill(0);
@@ -156,13 +159,55 @@ void AniGifCore::renderFrame(int f, QPainter &p, const RenderParams &rp) {
     p.restore();
 }
 
-std::optional<QRect> AniGifCore::changedArea(int from, int to, const RenderParams &rp) const {
-    if (!hasCanvas() || from < 1 || to != from + 1 || to > frameCount() || m_composed != from) return std::nullopt;
-    const FrameInfo &next = frame(to), &prev = frame(from);
-    QRect area(next.left, next.top, next.width, next.height);
-    if (prev.disposal == 2 || prev.disposal == 3) area |= QRect(prev.left, prev.top, prev.width, prev.height);
-    area &= m_canvas.rect();
-    if (area.isEmpty()) return QRect();
+std::optional<QRect> AniGifCore::composeTo(int f) {
+    if (!hasCanvas() || f < 1 || f > frameCount() || !loaded()) return std::nullopt;
+    const int k = m_composed;
+    if (f == k) return QRect();
+    // The pixels the step may touch: a new loop starts from an empty canvas.
+    QRect touched;
+    if (f < k || k == 0) {
+        touched = m_canvas.rect();
+    } else {
+        const FrameInfo &shown = frame(k);
+        if (shown.disposal == 2 || shown.disposal == 3)
+            touched = QRect(shown.left, shown.top, shown.width, shown.height);
+        for (int j = k + 1; j <= f; ++j) touched |= QRect(frame(j).left, frame(j).top, frame(j).width, frame(j).height);
+        touched &= m_canvas.rect();
+    }
+    const int w = touched.width(), h = touched.height();
+    if (touched.isEmpty()) {
+        advanceCanvasTo(f);
+        m_fresh = true;
+        return QRect();
+    }
+    m_before.resize(std::size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(m_before.data() + std::size_t(y) * w, m_canvas.constScanLine(touched.top() + y) + 4 * touched.left(),
+                    4 * std::size_t(w));
+    advanceCanvasTo(f);
+    m_fresh = true;
+    // Frames often declare more than they change (a map drawn again under moving
+    // echoes): only the pixels that differ count.
+    int x0 = w, x1 = -1, y0 = -1, y1 = -1;
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t *a = m_before.data() + std::size_t(y) * w;
+        const auto *b = reinterpret_cast<const std::uint32_t *>(m_canvas.constScanLine(touched.top() + y)) + touched.left();
+        int l = 0;
+        while (l < w && a[l] == b[l]) ++l;
+        if (l == w) continue;
+        int r = w - 1;
+        while (a[r] == b[r]) --r;
+        x0 = std::min(x0, l);
+        x1 = std::max(x1, r);
+        if (y0 < 0) y0 = y;
+        y1 = y;
+    }
+    if (y0 < 0) return QRect();
+    return QRect(touched.left() + x0, touched.top() + y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
+QRect AniGifCore::screenArea(const QRect &area, const RenderParams &rp) const {
+    if (area.isEmpty() || m_canvas.isNull()) return {};
     if (rp.scaleX == 1.0f && rp.scaleY == 1.0f) return area.translated(rp.offsetX, rp.offsetY);
     // Stretched, the canvas fills the client; smoothing reaches a pixel beyond.
     const double sx = double(rp.clientWidth) / m_canvas.width(), sy = double(rp.clientHeight) / m_canvas.height();
@@ -176,6 +221,7 @@ std::optional<QRect> AniGifCore::changedArea(int from, int to, const RenderParam
 void AniGifCore::mirror(int first, int last, int d, bool canvasToo) {
     d &= 3;
     if (d == 0 || !loaded()) return;
+    m_fresh = false;
     last = std::min(last, frameCount());
     const qsizetype stride = m_strip.bytesPerLine();
     uchar *base = m_strip.bits();

@@ -27,6 +27,9 @@ void AniGifCore::reset() {
     m_composed = 0;
     m_saved.clear();
     m_saved.shrink_to_fit();
+    m_before.clear();
+    m_before.shrink_to_fit();
+    m_fresh = false;
     m_frameScratch = QImage();
     m_scratch.clear();
     m_scratch.shrink_to_fit();

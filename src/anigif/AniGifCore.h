@@ -64,7 +64,11 @@ public:
     const FrameInfo &frame(int f) const { return m_stream.frames[f - 1]; }
     FrameInfo &frame(int f) { return m_stream.frames[f - 1]; }
     const GifStream &stream() const { return m_stream; }
-    std::vector<ColorRow> &colorTables() { return m_stream.colorTables; }
+    // Whoever may change the tables has the frame on show drawn again.
+    std::vector<ColorRow> &colorTables() {
+        m_fresh = false;
+        return m_stream.colorTables;
+    }
     const QImage &strip() const { return m_strip; }
     const QImage &canvas() const { return m_canvas; }
     // Keeps only frame 1, shown as a still picture.
@@ -79,9 +83,12 @@ public:
     // Paints frame f onto the painter's device, composing on the canvas when there is one.
     void renderFrame(int f, QPainter &p, const RenderParams &rp);
 
-    // The part of the control that changes when the canvas moves on from frame `from`
-    // (composed and on show) to frame `to`; nullopt when it may be all of it.
-    std::optional<QRect> changedArea(int from, int to, const RenderParams &rp) const;
+    // Composes the canvas up to frame f ahead of its paint and returns the canvas pixels
+    // that really changed (their bounding box; empty when none did). Without a canvas,
+    // nullopt: any frame may change all of the picture.
+    std::optional<QRect> composeTo(int f);
+    // Where canvas area `r` lands on the control, with room for smoothing when stretched.
+    QRect screenArea(const QRect &r, const RenderParams &rp) const;
 
     // A one-frame GIF89a of frame f, compressed with our own LZW; empty when f is out of range.
     QByteArray exportFrameGif(int f) const;
@@ -107,6 +114,8 @@ private:
     QImage m_canvas;           // ARGB32 premultiplied; alpha 0 = not covered by any frame
     int m_composed = 0;        // frame drawn last on the canvas; its disposal is still pending
     std::vector<std::uint32_t> m_saved;  // canvas under a restore-to-previous frame
+    std::vector<std::uint32_t> m_before; // the area a step may touch, as it was before it
+    bool m_fresh = false;      // the canvas holds m_composed just as composeTo drew it
     QImage m_frameScratch;
     // What one decoding thread works with: the joined LZW data, the decoded pixels
     // (plus the decoder's slack) and the row order of an interlaced frame.

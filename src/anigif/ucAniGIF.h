@@ -148,7 +148,7 @@ private:
     void timerTick();
     int nextFrameWait();
     anigif::RenderParams renderParams() const;
-    void updateFrameArea(int from);
+    void updateFrameArea();
     void resetControl();
     void applyDisplaySize();
     void notify(const char *name);

@@ -125,16 +125,19 @@ anigif::RenderParams ucAniGIF::renderParams() const {
     return rp;
 }
 
-void ucAniGIF::updateFrameArea(int from) {
-    // Only what the new frame changes is painted again (a radar loop's echoes,
-    // not its map): scaling the whole screen each frame is most of the cost.
-    const std::optional<QRect> area =
-        (m_scaleX == 0.0f || size() != m_sizeAtCompute || !runMode()) ? std::nullopt
-                                                                      : m_core.changedArea(from, m_currentFrame, renderParams());
-    if (!area)
+void ucAniGIF::updateFrameArea() {
+    // Only the pixels the new frame really changes are painted again (a radar
+    // loop's echoes, not its map): scaling the whole screen each frame is most
+    // of the cost. The canvas is composed here to find them.
+    if (m_scaleX == 0.0f || size() != m_sizeAtCompute || !runMode() || !isVisible()) {
         update();
-    else if (!area->isEmpty())
-        update(*area);
+        return;
+    }
+    const std::optional<QRect> changed = m_core.composeTo(m_currentFrame);
+    if (!changed)
+        update();
+    else if (!changed->isEmpty())
+        update(m_core.screenArea(*changed, renderParams()));
 }
 
 void ucAniGIF::renderCurrentFrame(QPainter &p) {

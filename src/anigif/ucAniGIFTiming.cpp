@@ -5,9 +5,14 @@
 
 #include <algorithm>
 
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include "platform/Clock.h"
+
+// Each frame as it goes on show, on the animation's own time line; how well a
+// loop keeps the file's delays is read from it.
+Q_LOGGING_CATEGORY(lcFrames, "cirrolith.frames", QtWarningMsg)
 
 void ucAniGIF::completeDeferredDecoding() {
     if (m_timerKind != TimerDeferred) return;
@@ -87,7 +92,8 @@ void ucAniGIF::timerTick() {
         }
     }
     if (!go) m_timerKind = TimerNone;
-    updateFrameArea(old);
+    qCDebug(lcFrames, "frame %d at %lld ms", m_currentFrame, static_cast<long long>(m_clock.elapsed()));
+    updateFrameArea();
     emit FrameChanged(old, true);
     if (go) {
         // A handler that paused, stopped or restarted the animation has the last word.

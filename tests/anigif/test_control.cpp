@@ -7,6 +7,9 @@
 #include <QUrl>
 #include <cmath>
 #include <QPainter>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -211,6 +214,78 @@ TEST_F(Fast, OneFrameNeverPlaysAndEmptyLoadsFail) {
     EXPECT_TRUE(g.LoadAnimatedGIF_File(real.fileName()));
     EXPECT_EQ(g.FrameCount(), 3);
     EXPECT_EQ(g.LoopsRemaining(), 2147483647);
+}
+
+// A radar-like loop played stretched on screen: after each frame's partial repaint
+// the screen shows exactly what painting the whole frame gives, across the wrap too.
+TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
+    const int W = 60, H = 40;
+    auto map = [](int x, int y) { return std::uint8_t(4 + (x / 6 + y / 4) % 4); };
+    Animation a;
+    a.screenWidth = W;
+    a.screenHeight = H;
+    a.globalPalette = gifkit::palette(8);
+    for (int k = 0; k < 6; ++k) {
+        // Frame 1 the map; then blocks that redraw the map with an echo moving over it.
+        Frame f;
+        f.disposal = 1;
+        f.delayCs = 5;
+        f.left = k ? 8 + 4 * k : 0;
+        f.top = k ? 6 + 3 * k : 0;
+        f.width = k ? 24 : W;
+        f.height = k ? 16 : H;
+        for (int y = f.top; y < f.top + f.height; ++y)
+            for (int x = f.left; x < f.left + f.width; ++x) {
+                const int dx = x - (f.left + 12), dy = y - (f.top + 8);
+                f.pixels.push_back(k && dx * dx + dy * dy < 26 ? std::uint8_t(1 + (dx + dy + 9) % 3) : map(x, y));
+            }
+        a.frames.push_back(f);
+    }
+    QWidget top;
+    top.resize(90, 60);
+    auto *g = new ucAniGIF(&top);
+    g->setGeometry(top.rect());
+    std::vector<QRect> painted;
+    struct Spy : QObject {
+        std::vector<QRect> *rects;
+        bool eventFilter(QObject *, QEvent *e) override {
+            if (e->type() == QEvent::Paint) rects->push_back(static_cast<QPaintEvent *>(e)->rect());
+            return false;
+        }
+    } spy;
+    spy.rects = &painted;
+    g->installEventFilter(&spy);
+    top.show();
+    ASSERT_TRUE(waitFor([&] { return top.windowHandle() && top.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(g->LoadAnimatedGIF_Array(gifkit::encode(a)));
+    ASSERT_FLOAT_EQ(g->scaleX(), 1.5f);
+    bool shown = false;
+    QObject::connect(g, &ucAniGIF::FrameChanged, [&](int, bool viaTimer) {
+        // Each new frame waits on screen until it is compared.
+        if (viaTimer) g->setAction(ucAniGIF::Pause);
+        shown = viaTimer;
+    });
+    if (g->Action() != 1) g->setAction(ucAniGIF::Play);
+    for (int step = 0; step < 14; ++step) {
+        ASSERT_TRUE(waitFor([&] { return shown; }));
+        painted.clear();
+        waitFor([] { return false; }, 40);
+        const QImage screen = top.screen()->grabWindow(top.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QImage whole(g->size(), QImage::Format_ARGB32_Premultiplied);
+        whole.fill(Qt::black);
+        {
+            QPainter p(&whole);
+            g->renderCurrentFrame(p);
+        }
+        ASSERT_EQ(screen.size(), whole.size());
+        EXPECT_EQ(gifkit::diff(screen, whole.convertToFormat(QImage::Format_RGB32)), "")
+            << "frame " << g->CurrentFrame();
+        // Only the echo's surroundings were painted again.
+        ASSERT_FALSE(painted.empty()) << "frame " << g->CurrentFrame();
+        for (const QRect &r : painted) EXPECT_LT(r.width() * r.height(), 90 * 60 / 2) << "frame " << g->CurrentFrame();
+        shown = false;
+        g->setAction(ucAniGIF::Play);
+    }
 }
 
 TEST(AnigifControl, DelaysClampAndSteppedDelayOverrides) {
