@@ -51,6 +51,17 @@ protected:
     }
 
     Slideshow &show() { return *form->slideshow; }
+
+    // Two own pictures (64 and 80 px wide), a 600 min reload period and the
+    // given slide time, built as the show's set.
+    bool buildTwoPictureSet(const char *slideSeconds)
+    {
+        writeFile(form->Cirrolith_Slide_Dir + "/a.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
+        writeFile(form->Cirrolith_Slide_Dir + "/b.jpg", encode(solid(80, 60, Qt::blue), "JPEG"));
+        form->SSTCfg->SSTCfg_timeRefresh->setText("600");
+        form->SSTCfg->SSTCfg_timeDwLoad->setText(QString::fromLatin1(slideSeconds));
+        return form->slides->BuildSlideSet(2);
+    }
 };
 
 } // namespace
@@ -329,11 +340,7 @@ TEST_F(Show, BarLayoutAndHideRestore)
 // passes the reload bound (600 s > 15 x 30) and reloads the pictures.
 TEST_F(Show, LongSlideTimesShowEverySlideInTurnAcrossReloads)
 {
-    writeFile(form->Cirrolith_Slide_Dir + "/a.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
-    writeFile(form->Cirrolith_Slide_Dir + "/b.jpg", encode(solid(80, 60, Qt::blue), "JPEG"));
-    form->SSTCfg->SSTCfg_timeRefresh->setText("600");
-    form->SSTCfg->SSTCfg_timeDwLoad->setText("15");
-    ASSERT_TRUE(form->slides->BuildSlideSet(2));
+    ASSERT_TRUE(buildTwoPictureSet("15"));
     ASSERT_EQ(form->slideCount, 2);
     EXPECT_EQ(form->imgClock.Interval(), 600000);
 
@@ -363,11 +370,7 @@ TEST_F(Show, LongSlideTimesShowEverySlideInTurnAcrossReloads)
 
 TEST_F(Show, SetupStopsTheShowBeforeItsFirstQuestion)
 {
-    writeFile(form->Cirrolith_Slide_Dir + "/a.jpg", encode(solid(64, 48, Qt::green), "JPEG"));
-    writeFile(form->Cirrolith_Slide_Dir + "/b.jpg", encode(solid(80, 60, Qt::blue), "JPEG"));
-    form->SSTCfg->SSTCfg_timeRefresh->setText("600");
-    form->SSTCfg->SSTCfg_timeDwLoad->setText("2");
-    ASSERT_TRUE(form->slides->BuildSlideSet(2));
+    ASSERT_TRUE(buildTwoPictureSet("2"));
     form->flagCmdButton = CmdRun;
     form->panControl.setEnabled(true);
     const int started = form->imgClock.tickCount();
