@@ -1,5 +1,6 @@
 #include "acquisition/PictureLoader.h"
 
+#include "platform/ImageFormats.h"
 #include "platform/TextFile.h"
 #include "platform/Units.h"
 
@@ -20,6 +21,12 @@ std::optional<QByteArray> readFile(const QString &path, QString *error)
     // Regular files only: the own picture or a folder slide that is a FIFO
     // must not block the window.
     return platform::textfile::readAll(path, error);
+}
+
+void prepareReader(QImageReader &reader, const QByteArray &bytes)
+{
+    reader.setAutoTransform(false);
+    platform::pinImageFormat(reader, bytes);
 }
 
 QImage flatten(QImage image, const QColor &background)
@@ -90,7 +97,7 @@ std::optional<LoadedPicture> loadStandardPicture(const QString &path, QSize thum
     QBuffer buffer(&*bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
+    prepareReader(reader, *bytes);
     const QSize size = reader.size();
     if (!reader.canRead() || !size.isValid() || size.isEmpty()) {
         if (error)
@@ -128,7 +135,7 @@ platform::PictureRef compressedPicture(QByteArray bytes)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
+    prepareReader(reader, bytes);
     const QSize size = reader.size();
     if (!reader.canRead() || !size.isValid() || size.isEmpty())
         return nullptr;
@@ -172,7 +179,7 @@ QImage decodeFrame(const platform::Picture &picture, QSize target)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
+    prepareReader(reader, bytes);
     if (target != picture.pixels && readerScalesTrueColour(reader))
         reader.setScaledSize(target);
     QImage image = reader.read();
@@ -206,7 +213,7 @@ GdiPlusResult LoadPictureGdiPlus(const QString &FileName, int Width, int Height,
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
+    acquisition::prepareReader(reader, bytes);
     // Drawn scaled onto the background below: in 32 bits, as every picture.
     const QImage image = acquisition::forDisplayImage(reader.read());
     if (image.isNull())

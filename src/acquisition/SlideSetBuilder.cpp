@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QResource>
 
 #include <algorithm>
 #include <optional>
@@ -36,6 +37,13 @@ constexpr QSize kThumbBox = SlideSetBuilder::kMiniaturaPixels;
 // are drawn rarely, if ever.
 platform::PictureRef artwork(const char *resource)
 {
+    // Stored in the program as they are: their bytes are used where they lie.
+    const QResource stored(QString::fromLatin1(resource));
+    if (stored.isValid() && stored.compressionAlgorithm() == QResource::NoCompression) {
+        if (auto picture = acquisition::compressedPicture(QByteArray::fromRawData(
+                reinterpret_cast<const char *>(stored.data()), qsizetype(stored.size()))))
+            return picture;
+    }
     QFile file(QString::fromLatin1(resource));
     if (file.open(QIODevice::ReadOnly))
         if (auto picture = acquisition::compressedPicture(file.readAll()))

@@ -2,6 +2,7 @@
 
 #include "panel/PanelStyle.h"
 #include "panel/PanelLayout.h"
+#include "platform/ImageFormats.h"
 #include "platform/Screen.h"
 
 #include <QEvent>
@@ -30,7 +31,7 @@ void shadow(QWidget *w)
 Image *icon(const QString &name, QWidget *page, const char *resource)
 {
     auto *w = new Image(name, page);
-    w->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    w->setPixmap(platform::artworkPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
     w->setCursor(Qt::PointingHandCursor);
     return w;
@@ -85,7 +86,7 @@ protected:
     {
         auto *label = static_cast<QLabel *>(watched);
         if (event->type() == QEvent::Show && label->pixmap().isNull())
-            label->setPixmap(QPixmap(m_resource));
+            label->setPixmap(platform::artworkPixmap(m_resource));
         else if (event->type() == QEvent::Hide)
             label->setPixmap(QPixmap());
         return false;

@@ -373,8 +373,10 @@ bool Transfer::connected() const
     if (m_connectedOverride)
         return *m_connectedOverride;
 
-    static const bool haveBackend =
-        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+    // NetworkManager's word when it runs. Not the GLib backend: it loads GIO and
+    // its modules for good, megabytes a small board keeps, to tell what the
+    // interfaces below tell too.
+    static const bool haveBackend = QNetworkInformation::loadBackendByName(u"networkmanager");
     if (haveBackend) {
         if (const auto *info = QNetworkInformation::instance()) {
             const auto reach = info->reachability();

@@ -1,6 +1,7 @@
 #include "slideshow/ControlBar.h"
 
 #include "slideshow/BarLayout.h"
+#include "platform/ImageFormats.h"
 #include "platform/Screen.h"
 
 #include <QPixmap>
@@ -10,7 +11,7 @@ namespace {
 platform::Image *picture(const QString &name, QWidget *parent, const char *resource)
 {
     auto *w = new platform::Image(name, parent);
-    w->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    w->setPixmap(platform::artworkPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
     return w;
 }

@@ -1,5 +1,6 @@
 #include "slideshow/LoadingAids.h"
 
+#include "platform/ImageFormats.h"
 #include "platform/Screen.h"
 
 #include <QImage>
@@ -13,7 +14,7 @@ platform::Image *holder(const QString &name, QWidget *parent, const char *resour
 {
     auto *w = new platform::Image(name, parent);
     if (resource)
-        w->setPixmap(QPixmap(QString::fromLatin1(resource)));
+        w->setPixmap(platform::artworkPixmap(QString::fromLatin1(resource)));
     w->setScaledContents(true);
     w->hide();
     return w;
