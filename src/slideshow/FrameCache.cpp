@@ -2,6 +2,7 @@
 
 #include "acquisition/PictureLoader.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #if defined(__GLIBC__)
@@ -11,8 +12,10 @@
 namespace {
 
 // Kept frames in three bytes a pixel where they have no alpha: a full-HD frame
-// takes 6 MB instead of 8, twice over with the next one prepared, and drawing
-// it converts it on the way at no visible cost.
+// takes 6 MB instead of 8, and drawing it converts it on the way at no visible
+// cost.
+qint64 g_slowDecodeMs = 100;
+
 QImage compact(QImage frame)
 {
     if (frame.format() == QImage::Format_RGB32)
@@ -33,6 +36,37 @@ const FrameCache::Entry *FrameCache::find(const platform::PictureRef &picture, Q
         }
     }
     return nullptr;
+}
+
+qint64 FrameCache::slowDecodeMs() { return g_slowDecodeMs; }
+
+void FrameCache::setSlowDecodeMs(qint64 ms) { g_slowDecodeMs = ms; }
+
+QImage FrameCache::make(const platform::Picture &picture, QSize size)
+{
+    return compact(acquisition::decodeFrame(picture, size));
+}
+
+QImage FrameCache::decode(const platform::PictureRef &picture, QSize size)
+{
+    QElapsedTimer took;
+    took.start();
+    QImage frame = make(*picture, size);
+    // Pictures of earlier slide sets are forgotten as their costs come in.
+    for (auto it = m_costs.begin(); it != m_costs.end();)
+        it = it->second.picture.expired() ? m_costs.erase(it) : std::next(it);
+    m_costs[picture.get()] = Cost{picture, took.elapsed()};
+    return frame;
+}
+
+qint64 FrameCache::decodeMs(const platform::PictureRef &picture) const
+{
+    const auto it = m_costs.find(picture.get());
+    if (it == m_costs.end())
+        return -1;
+    // The address may have been reused by a newer picture.
+    const auto alive = it->second.picture.lock();
+    return alive && alive.get() == picture.get() ? it->second.ms : -1;
 }
 
 bool FrameCache::has(const platform::PictureRef &picture, QSize size) const
@@ -58,21 +92,18 @@ QImage FrameCache::frameFor(const platform::PictureRef &picture, QSize size)
     if (const Entry *e = find(picture, size))
         frame = e->frame;
     else
-        frame = compact(acquisition::decodeFrame(*picture, size));
-    // The screen takes this frame: the one it showed before is not needed
-    // again, and holding it would put three full frames in memory while the
-    // next one is prepared.
+        frame = decode(picture, size);
+    // The screen takes this frame, and the one it showed before is not needed
+    // again.
     for (Entry &e : m_entries)
         e = Entry{};
-    if (!frame.isNull())
-        store(picture, size, frame);
     return frame;
 }
 
 void FrameCache::prepare(const platform::PictureRef &picture, QSize size)
 {
     if (picture && !find(picture, size)) {
-        QImage frame = compact(acquisition::decodeFrame(*picture, size));
+        QImage frame = decode(picture, size);
         if (!frame.isNull())
             store(picture, size, std::move(frame));
 #if defined(__GLIBC__)
@@ -86,6 +117,10 @@ void FrameCache::prepare(const platform::PictureRef &picture, QSize size)
 void FrameCache::prepareLater(const platform::PictureRef &picture, QSize size)
 {
     const std::uint64_t ticket = ++m_generation;
+    // A picture never decoded yet, or quick to decode, is decoded by its tick.
+    const qint64 cost = decodeMs(picture);
+    if (cost < 0 || cost < slowDecodeMs())
+        return;
     std::weak_ptr<int> alive = m_alive;
     std::weak_ptr<const platform::Picture> wanted = picture;
     QTimer::singleShot(0, [this, alive, ticket, wanted, size] {

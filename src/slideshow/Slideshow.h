@@ -82,7 +82,8 @@ public:
     std::optional<slideshow::SlideBox> layoutFor(const platform::Picture &picture, int kind) const;
     static QSize frameSize(const platform::Picture &picture, const slideshow::SlideBox &box, bool stretch);
 
-    // Decodes the slide the next tick will show while the window is idle.
+    // Has the slide the next tick will show decoded while the window is idle,
+    // when it was slow to decode before.
     void prepareNextSlide();
 
     PictureBox *fotoBrowser;

@@ -206,12 +206,21 @@ TEST_F(Show, FullScreenAndNormalLayoutsOnTheWindow)
     EXPECT_TRUE(fb.Stretch());
     EXPECT_EQ(form->displayMode, 1);
 
-    // The next slide's frame is decoded while the window is idle.
+    // The next slide's frame is made by its tick while it decodes quickly; one
+    // that was slow to decode is made ahead, while the window is idle.
     QCoreApplication::processEvents();
     const auto nextBox = show().layoutFor(*form->listIMAGE[1], 1);
     ASSERT_TRUE(nextBox);
-    EXPECT_TRUE(show().frames.has(form->listIMAGE[1],
-                                  Slideshow::frameSize(*form->listIMAGE[1], *nextBox, true)));
+    const QSize nextSize = Slideshow::frameSize(*form->listIMAGE[1], *nextBox, true);
+    EXPECT_FALSE(show().frames.has(form->listIMAGE[1], nextSize));
+    const qint64 slow = FrameCache::slowDecodeMs();
+    FrameCache::setSlowDecodeMs(0);
+    show().frames.prepare(form->listIMAGE[1], nextSize);
+    show().frames.clear();
+    show().prepareNextSlide();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(show().frames.has(form->listIMAGE[1], nextSize));
+    FrameCache::setSlowDecodeMs(slow);
 
     show().dyMode_Click();
     EXPECT_EQ(form->SSTCfg->txtDisplay->text(), "Normal");
@@ -404,4 +413,31 @@ TEST_F(Show, SetupStopsTheShowBeforeItsFirstQuestion)
     // The run control took the request meanwhile and opened the panel.
     EXPECT_EQ(form->flagCmdButton, CmdPanelOpen);
     form->panControl.setEnabled(false);
+}
+
+// A painted frame is let go and made again, pixel for pixel, when the box is
+// painted again; repaints that come soon after keep it.
+TEST_F(Show, APaintedFrameIsLetGoAndMadeAgainTheSame)
+{
+    QImage picture(640, 360, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, (x * y) % 251, y % 256));
+    addSlide(0, picture);
+    form->show();
+    tick();
+    PictureBox &fb = *show().fotoBrowser;
+    ASSERT_TRUE(fb.isVisible());
+    const QImage made = fb.frame().copy();
+    ASSERT_FALSE(made.isNull());
+    // Shown and painted: let go.
+    QDeadlineTimer shown(5000);
+    while (fb.holdsFrame() && !shown.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(fb.holdsFrame());
+    fb.repaint();
+    EXPECT_TRUE(fb.holdsFrame());
+    EXPECT_EQ(fb.frame(), made);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fb.holdsFrame()) << "painted again soon after: kept";
 }
