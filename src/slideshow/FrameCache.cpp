@@ -56,6 +56,11 @@ QImage FrameCache::decode(const platform::PictureRef &picture, QSize size)
     for (auto it = m_costs.begin(); it != m_costs.end();)
         it = it->second.picture.expired() ? m_costs.erase(it) : std::next(it);
     m_costs[picture.get()] = Cost{picture, took.elapsed()};
+#if defined(__GLIBC__)
+    // Decoding leaves a full-size picture and the decoder's buffers freed in
+    // the heap, where the allocator would keep them between slides.
+    malloc_trim(0);
+#endif
     return frame;
 }
 
@@ -106,11 +111,6 @@ void FrameCache::prepare(const platform::PictureRef &picture, QSize size)
         QImage frame = decode(picture, size);
         if (!frame.isNull())
             store(picture, size, std::move(frame));
-#if defined(__GLIBC__)
-        // Decoding leaves a full-size picture and the decoder's buffers freed
-        // in the heap, where the allocator would keep them between slides.
-        malloc_trim(0);
-#endif
     }
 }
 
