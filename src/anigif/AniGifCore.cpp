@@ -29,7 +29,17 @@ void AniGifCore::reset() {
     m_saved.shrink_to_fit();
     m_before.clear();
     m_before.shrink_to_fit();
-    m_fresh = false;
+    m_current = false;
+    m_canvasOpaque = m_savedOpaque = false;
+    m_screen = QImage();
+    m_screenValid = false;
+    m_screenDirty = QRect();
+    m_tapX.clear();
+    m_tapX.shrink_to_fit();
+    m_tapY.clear();
+    m_tapY.shrink_to_fit();
+    m_rowMix.clear();
+    m_rowMix.shrink_to_fit();
     m_frameScratch = QImage();
     m_scratch.clear();
     m_scratch.shrink_to_fit();
@@ -78,6 +88,8 @@ bool AniGifCore::allocate(bool runMode) {
         }
         m_canvas.fill(0);
         m_composed = 0;
+        m_canvasOpaque = false;
+        m_screenValid = false;
     }
     int column = 0;
     for (int f = 1; f <= n; ++f) {
