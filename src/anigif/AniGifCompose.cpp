@@ -77,9 +77,20 @@ std::pair<int, int> drawRow(const uchar *src, std::uint32_t *dst, int w, const s
                             bool track) {
     auto differs = [&](int x) { return (!Transparent || src[x] != t) && dst[x] != lut[src[x]]; };
     int l = 0, r = w - 1;
+    // Four at a time with one branch: most rows are equal.
+    [[maybe_unused]] auto same4 = [&](int x) {
+        return ((dst[x] ^ lut[src[x]]) | (dst[x + 1] ^ lut[src[x + 1]]) | (dst[x + 2] ^ lut[src[x + 2]]) |
+                (dst[x + 3] ^ lut[src[x + 3]])) == 0;
+    };
     if (track) {
+        if constexpr (!Transparent) {
+            while (l + 4 <= w && same4(l)) l += 4;
+        }
         while (l < w && !differs(l)) ++l;
         if (l == w) return {1, 0};
+        if constexpr (!Transparent) {
+            while (r - 3 > l && same4(r - 3)) r -= 4;
+        }
         while (!differs(r)) --r;
     }
     for (int x = l; x <= r; ++x) {
@@ -289,26 +300,40 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
 void AniGifCore::rescale(const QRect &area) {
     const QRect r = area.translated(-m_screenTarget.topLeft()) & QRect(QPoint(), m_screen.size());
     if (r.isEmpty() || m_screen.isNull()) return;
-    // The canvas columns this area samples: mixed row by row first, then across.
-    const int c0 = m_tapX[std::size_t(r.left())].a, c1 = m_tapX[std::size_t(r.right())].b;
-    m_rowMix.resize(std::size_t(c1 - c0 + 1));
-    std::uint32_t *mixed = m_rowMix.data() - c0;
+    // Canvas rows are stretched across first, each once, then two of them mixed per
+    // screen row: that second step runs over plain arrays, which the compiler
+    // turns into vector code.
+    const int w = r.width();
+    m_rowMix.resize(std::size_t(2) * w);
+    std::uint32_t *rows[2] = {m_rowMix.data(), m_rowMix.data() + w};
+    int held[2] = {-1, -1};
+    const Tap *tx = m_tapX.data() + r.left();
+    auto across = [&](int source) -> const std::uint32_t * {
+        for (int i = 0; i < 2; ++i)
+            if (held[i] == source) return rows[i];
+        // Replace the row the next screen rows no longer need: the lower one.
+        const int i = held[0] < held[1] ? 0 : 1;
+        const auto *src = reinterpret_cast<const std::uint32_t *>(m_canvas.constScanLine(source));
+        std::uint32_t *out = rows[i];
+        for (int x = 0; x < w; ++x) out[x] = mix(src[tx[x].a], src[tx[x].b], std::uint32_t(tx[x].w));
+        held[i] = source;
+        return out;
+    };
     const std::uint32_t back = m_screenOver ? qPremultiply(m_screenBack) : 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const Tap ty = m_tapY[std::size_t(y)];
-        const auto *a = reinterpret_cast<const std::uint32_t *>(m_canvas.constScanLine(ty.a));
-        const auto *b = reinterpret_cast<const std::uint32_t *>(m_canvas.constScanLine(ty.b));
-        if (ty.w == 0)
-            std::memcpy(mixed + c0, a + c0, 4 * std::size_t(c1 - c0 + 1));
-        else
-            for (int c = c0; c <= c1; ++c) mixed[c] = mix(a[c], b[c], std::uint32_t(ty.w));
-        auto *out = reinterpret_cast<std::uint32_t *>(m_screen.scanLine(y));
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const Tap tx = m_tapX[std::size_t(x)];
-            std::uint32_t v = mix(mixed[tx.a], mixed[tx.b], std::uint32_t(tx.w));
-            if (m_screenOver && v < 0xff000000u) v += byteMul(back, 255 - (v >> 24));
-            out[x] = v;
+        const std::uint32_t *a = across(ty.a);
+        auto *out = reinterpret_cast<std::uint32_t *>(m_screen.scanLine(y)) + r.left();
+        if (ty.w == 0 || ty.a == ty.b) {
+            std::memcpy(out, a, 4 * std::size_t(w));
+        } else {
+            const std::uint32_t *b = across(ty.b);
+            const std::uint32_t wy = std::uint32_t(ty.w);
+            for (int x = 0; x < w; ++x) out[x] = mix(a[x], b[x], wy);
         }
+        if (m_screenOver)
+            for (int x = 0; x < w; ++x)
+                if (out[x] < 0xff000000u) out[x] += byteMul(back, 255 - (out[x] >> 24));
     }
 }
 
