@@ -242,14 +242,6 @@ bool AniGifCore::paintsOpaque(const RenderParams &rp) const {
 
 namespace {
 
-// Two pixels mixed, `w` (0..256) of b; two channels at a time.
-inline std::uint32_t mix(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
-    const std::uint32_t iw = 256 - w;
-    const std::uint32_t rb = (((a & 0x00ff00ffu) * iw + (b & 0x00ff00ffu) * w) >> 8) & 0x00ff00ffu;
-    const std::uint32_t ag = (((a >> 8) & 0x00ff00ffu) * iw + ((b >> 8) & 0x00ff00ffu) * w) & 0xff00ff00u;
-    return rb | ag;
-}
-
 // Each channel of x times a / 255, rounded.
 inline std::uint32_t byteMul(std::uint32_t x, std::uint32_t a) {
     std::uint32_t rb = (x & 0x00ff00ffu) * a;
@@ -290,6 +282,9 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
         }
     };
     taps(m_tapX, target.width(), m_canvas.width());
+    m_weightX.resize(4 * m_tapX.size());
+    for (std::size_t i = 0; i < m_tapX.size(); ++i)
+        std::fill_n(m_weightX.begin() + std::ptrdiff_t(4 * i), 4, std::uint16_t(m_tapX[i].w));
     taps(m_tapY, target.height(), m_canvas.height());
     m_screenValid = true;
     m_screenDirty = QRect();
@@ -297,40 +292,60 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
     return target;
 }
 
+namespace {
+
+// Channel by channel, out = a + (b - a) * w / 256, the weight per channel (across)
+// or one for the row (down). Plain loops over bytes: the compiler makes vector code
+// of them on any machine.
+void mixAcross(const uchar *a, const uchar *b, const std::uint16_t *w, uchar *out, int n) {
+    for (int i = 0; i < n; ++i)
+        out[i] = uchar((std::uint16_t(a[i] * std::uint16_t(256 - w[i])) + std::uint16_t(b[i] * w[i])) >> 8);
+}
+
+void mixDown(const uchar *a, const uchar *b, std::uint16_t w, uchar *out, int n) {
+    const std::uint16_t iw = std::uint16_t(256 - w);
+    for (int i = 0; i < n; ++i) out[i] = uchar((std::uint16_t(a[i] * iw) + std::uint16_t(b[i] * w)) >> 8);
+}
+
+} // namespace
+
 void AniGifCore::rescale(const QRect &area) {
     const QRect r = area.translated(-m_screenTarget.topLeft()) & QRect(QPoint(), m_screen.size());
     if (r.isEmpty() || m_screen.isNull()) return;
     // Canvas rows are stretched across first, each once, then two of them mixed per
-    // screen row: that second step runs over plain arrays, which the compiler
-    // turns into vector code.
+    // screen row.
     const int w = r.width();
-    m_rowMix.resize(std::size_t(2) * w);
+    m_rowMix.resize(std::size_t(4) * w);
     std::uint32_t *rows[2] = {m_rowMix.data(), m_rowMix.data() + w};
+    std::uint32_t *left = m_rowMix.data() + 2 * w, *right = m_rowMix.data() + 3 * w;
     int held[2] = {-1, -1};
     const Tap *tx = m_tapX.data() + r.left();
+    const std::uint16_t *wx = m_weightX.data() + 4 * std::size_t(r.left());
     auto across = [&](int source) -> const std::uint32_t * {
         for (int i = 0; i < 2; ++i)
             if (held[i] == source) return rows[i];
         // Replace the row the next screen rows no longer need: the lower one.
         const int i = held[0] < held[1] ? 0 : 1;
         const auto *src = reinterpret_cast<const std::uint32_t *>(m_canvas.constScanLine(source));
-        std::uint32_t *out = rows[i];
-        for (int x = 0; x < w; ++x) out[x] = mix(src[tx[x].a], src[tx[x].b], std::uint32_t(tx[x].w));
+        for (int x = 0; x < w; ++x) {
+            left[x] = src[tx[x].a];
+            right[x] = src[tx[x].b];
+        }
+        mixAcross(reinterpret_cast<const uchar *>(left), reinterpret_cast<const uchar *>(right), wx,
+                  reinterpret_cast<uchar *>(rows[i]), 4 * w);
         held[i] = source;
-        return out;
+        return rows[i];
     };
     const std::uint32_t back = m_screenOver ? qPremultiply(m_screenBack) : 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const Tap ty = m_tapY[std::size_t(y)];
         const std::uint32_t *a = across(ty.a);
         auto *out = reinterpret_cast<std::uint32_t *>(m_screen.scanLine(y)) + r.left();
-        if (ty.w == 0 || ty.a == ty.b) {
+        if (ty.w == 0 || ty.a == ty.b)
             std::memcpy(out, a, 4 * std::size_t(w));
-        } else {
-            const std::uint32_t *b = across(ty.b);
-            const std::uint32_t wy = std::uint32_t(ty.w);
-            for (int x = 0; x < w; ++x) out[x] = mix(a[x], b[x], wy);
-        }
+        else
+            mixDown(reinterpret_cast<const uchar *>(a), reinterpret_cast<const uchar *>(across(ty.b)),
+                    std::uint16_t(ty.w), reinterpret_cast<uchar *>(out), 4 * w);
         if (m_screenOver)
             for (int x = 0; x < w; ++x)
                 if (out[x] < 0xff000000u) out[x] += byteMul(back, 255 - (out[x] >> 24));

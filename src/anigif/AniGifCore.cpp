@@ -38,6 +38,8 @@ void AniGifCore::reset() {
     m_tapX.shrink_to_fit();
     m_tapY.clear();
     m_tapY.shrink_to_fit();
+    m_weightX.clear();
+    m_weightX.shrink_to_fit();
     m_rowMix.clear();
     m_rowMix.shrink_to_fit();
     m_frameScratch = QImage();

@@ -141,6 +141,7 @@ private:
     QRect m_screenDirty;       // canvas pixels changed since the last rescale
     struct Tap { int a, b, w; }; // source pixels and the weight of b (0..256)
     std::vector<Tap> m_tapX, m_tapY;
+    std::vector<std::uint16_t> m_weightX; // m_tapX's weights, one per channel
     std::vector<std::uint32_t> m_rowMix;
     QImage m_frameScratch;
     // What one decoding thread works with: the joined LZW data, the decoded pixels
