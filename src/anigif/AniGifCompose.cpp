@@ -104,9 +104,10 @@ std::pair<int, int> drawRow(const uchar *src, std::uint32_t *dst, int w, const s
 
 } // namespace
 
-QRect AniGifCore::drawOnCanvas(int f, bool track) {
+QRect AniGifCore::drawOnCanvas(int f, bool track, const QRect &within) {
     const FrameInfo &fi = frame(f);
-    const QRect r = QRect(fi.left, fi.top, fi.width, fi.height) & m_canvas.rect();
+    QRect r = QRect(fi.left, fi.top, fi.width, fi.height) & m_canvas.rect();
+    if (within.isValid()) r &= within;
     if (r.isEmpty()) return {};
     const ColorRow &row = rowOf(f);
     std::uint32_t lut[256];
@@ -125,7 +126,7 @@ QRect AniGifCore::drawOnCanvas(int f, bool track) {
         if (y0 < 0) y0 = y;
         y1 = y;
     }
-    if (coversCanvas(f)) m_canvasOpaque = true;
+    if (coversCanvas(f) && !within.isValid()) m_canvasOpaque = true;
     if (y0 < 0) return {};
     return QRect(r.left() + x0, r.top() + y0, x1 - x0 + 1, y1 - y0 + 1);
 }
@@ -180,6 +181,7 @@ void AniGifCore::advanceCanvasTo(int f) {
     } else {
         stepCanvasTo(f);
     }
+    m_sinceFirstKnown = false;
     m_screenValid = false;
 }
 
@@ -356,16 +358,33 @@ std::optional<QRect> AniGifCore::composeTo(int f) {
     if (!hasCanvas() || f < 1 || f > frameCount() || !loaded()) return std::nullopt;
     const int k = m_composed;
     if (f == k) return QRect();
+    if (!m_current) m_sinceFirstKnown = false;
     // The next frame over a kept one, or a loop's first frame that hides everything:
     // drawing it finds what it changed.
     const bool next = k > 0 && f == k + 1 && frame(k).disposal != 2 && frame(k).disposal != 3;
-    if (m_current && (next || (f == 1 && coversCanvas(1)))) {
+    const bool restart = f == 1 && coversCanvas(1);
+    if (m_current && (next || restart)) {
         composeBefore(f);
-        const QRect changed = drawOnCanvas(f, true);
+        QRect changed;
+        if (restart) {
+            // Outside what the loop changed since frame 1 was drawn, the canvas
+            // still holds frame 1: only the rest needs looking at.
+            if (m_sinceFirstKnown && m_canvasOpaque)
+                changed = m_sinceFirst.isEmpty() ? QRect() : drawOnCanvas(1, true, m_sinceFirst);
+            else
+                changed = drawOnCanvas(1, true);
+            m_sinceFirst = QRect();
+            m_sinceFirstKnown = true;
+        } else {
+            changed = drawOnCanvas(f, true);
+            m_sinceFirst |= changed;
+        }
         m_composed = f;
         m_screenDirty |= changed;
         return changed;
     }
+    // A restart from an empty canvas is not measured from frame 1.
+    if (f < k || k == 0) m_sinceFirstKnown = false;
     // Otherwise the pixels the step may touch are kept and compared: a new loop
     // starts from an empty canvas.
     QRect touched;
@@ -383,6 +402,7 @@ std::optional<QRect> AniGifCore::composeTo(int f) {
         stepCanvasTo(f);
         return QRect();
     }
+    // (touched is never empty on a restart: the whole canvas.)
     m_before.resize(std::size_t(w) * h);
     for (int y = 0; y < h; ++y)
         std::memcpy(m_before.data() + std::size_t(y) * w, m_canvas.constScanLine(touched.top() + y) + 4 * touched.left(),
@@ -407,6 +427,7 @@ std::optional<QRect> AniGifCore::composeTo(int f) {
     if (y0 < 0) return QRect();
     const QRect changed(touched.left() + x0, touched.top() + y0, x1 - x0 + 1, y1 - y0 + 1);
     m_screenDirty |= changed;
+    m_sinceFirst |= changed;
     return changed;
 }
 

@@ -31,6 +31,8 @@ void AniGifCore::reset() {
     m_before.shrink_to_fit();
     m_current = false;
     m_canvasOpaque = m_savedOpaque = false;
+    m_sinceFirst = QRect();
+    m_sinceFirstKnown = false;
     m_screen = QImage();
     m_screenValid = false;
     m_screenDirty = QRect();
@@ -92,6 +94,7 @@ bool AniGifCore::allocate(bool runMode) {
         m_composed = 0;
         m_canvasOpaque = false;
         m_screenValid = false;
+        m_sinceFirstKnown = false;
     }
     int column = 0;
     for (int f = 1; f <= n; ++f) {

@@ -105,8 +105,9 @@ private:
     void advanceCanvasTo(int f);
     void stepCanvasTo(int f);
     void composeBefore(int f);
-    // Returns the box of canvas pixels that changed when asked to (`track`).
-    QRect drawOnCanvas(int f, bool track = false);
+    // Returns the box of canvas pixels that changed when asked to (`track`); `within`
+    // limits the drawing to part of the frame.
+    QRect drawOnCanvas(int f, bool track = false, const QRect &within = QRect());
     void composeAfter(int f);
     // Frame f paints every canvas pixel opaque: nothing before it shows through.
     bool coversCanvas(int f) const;
@@ -130,6 +131,9 @@ private:
     bool m_current = false;    // the canvas holds m_composed drawn with today's tables and strip
     bool m_canvasOpaque = false; // no canvas pixel is transparent
     bool m_savedOpaque = false;  // ... nor was one when m_saved was taken
+    // What the loop changed on the canvas since frame 1 covered all of it, when known.
+    QRect m_sinceFirst;
+    bool m_sinceFirstKnown = false;
     // The canvas stretched to the client once, kept between paints: a frame rescales
     // only what it changed and the paint is a plain copy. Smooth (bilinear) scaling of
     // the whole screen on each frame cost more than everything else a frame does.
