@@ -29,7 +29,21 @@ void AniGifCore::reset() {
     m_saved.shrink_to_fit();
     m_before.clear();
     m_before.shrink_to_fit();
-    m_fresh = false;
+    m_current = false;
+    m_canvasOpaque = m_savedOpaque = false;
+    m_sinceFirst = QRect();
+    m_sinceFirstKnown = false;
+    m_screen = QImage();
+    m_screenValid = false;
+    m_screenDirty = QRect();
+    m_tapX.clear();
+    m_tapX.shrink_to_fit();
+    m_tapY.clear();
+    m_tapY.shrink_to_fit();
+    m_weightX.clear();
+    m_weightX.shrink_to_fit();
+    m_rowMix.clear();
+    m_rowMix.shrink_to_fit();
     m_frameScratch = QImage();
     m_scratch.clear();
     m_scratch.shrink_to_fit();
@@ -78,6 +92,9 @@ bool AniGifCore::allocate(bool runMode) {
         }
         m_canvas.fill(0);
         m_composed = 0;
+        m_canvasOpaque = false;
+        m_screenValid = false;
+        m_sinceFirstKnown = false;
     }
     int column = 0;
     for (int f = 1; f <= n; ++f) {

@@ -66,7 +66,7 @@ public:
     const GifStream &stream() const { return m_stream; }
     // Whoever may change the tables has the frame on show drawn again.
     std::vector<ColorRow> &colorTables() {
-        m_fresh = false;
+        m_current = false;
         return m_stream.colorTables;
     }
     const QImage &strip() const { return m_strip; }
@@ -89,6 +89,11 @@ public:
     std::optional<QRect> composeTo(int f);
     // Where canvas area `r` lands on the control, with room for smoothing when stretched.
     QRect screenArea(const QRect &r, const RenderParams &rp) const;
+    // Whether a paint with `rp` covers every pixel of the control with opaque ones, so
+    // nothing under it needs painting first.
+    bool paintsOpaque(const RenderParams &rp) const;
+    // The stretched canvas as the paint puts it on screen (null until a stretched paint).
+    const QImage &screenImage() const { return m_screen; }
 
     // A one-frame GIF89a of frame f, compressed with our own LZW; empty when f is out of range.
     QByteArray exportFrameGif(int f) const;
@@ -98,9 +103,17 @@ public:
 
 private:
     void advanceCanvasTo(int f);
+    void stepCanvasTo(int f);
     void composeBefore(int f);
-    void drawOnCanvas(int f);
+    // Returns the box of canvas pixels that changed when asked to (`track`); `within`
+    // limits the drawing to part of the frame.
+    QRect drawOnCanvas(int f, bool track = false, const QRect &within = QRect());
     void composeAfter(int f);
+    // Frame f paints every canvas pixel opaque: nothing before it shows through.
+    bool coversCanvas(int f) const;
+    // Brings the stretched canvas up to date for `rp` and returns where it goes.
+    QRect refreshScreen(const RenderParams &rp);
+    void rescale(const QRect &screenRect);
     void frameToArgb(int f, QImage &img) const;
     const ColorRow &rowOf(int f) const;
     // Whether the frame's columns and rows lie inside the strip: a strip laid out for
@@ -115,7 +128,25 @@ private:
     int m_composed = 0;        // frame drawn last on the canvas; its disposal is still pending
     std::vector<std::uint32_t> m_saved;  // canvas under a restore-to-previous frame
     std::vector<std::uint32_t> m_before; // the area a step may touch, as it was before it
-    bool m_fresh = false;      // the canvas holds m_composed just as composeTo drew it
+    bool m_current = false;    // the canvas holds m_composed drawn with today's tables and strip
+    bool m_canvasOpaque = false; // no canvas pixel is transparent
+    bool m_savedOpaque = false;  // ... nor was one when m_saved was taken
+    // What the loop changed on the canvas since frame 1 covered all of it, when known.
+    QRect m_sinceFirst;
+    bool m_sinceFirstKnown = false;
+    // The canvas stretched to the client once, kept between paints: a frame rescales
+    // only what it changed and the paint is a plain copy. Smooth (bilinear) scaling of
+    // the whole screen on each frame cost more than everything else a frame does.
+    QImage m_screen;           // ARGB32 premultiplied; over the back colour when opaque
+    QRect m_screenTarget;      // where it goes on the control
+    bool m_screenOver = false; // composed over m_screenBack
+    QRgb m_screenBack = 0;
+    bool m_screenValid = false;
+    QRect m_screenDirty;       // canvas pixels changed since the last rescale
+    struct Tap { int a, b, w; }; // source pixels and the weight of b (0..256)
+    std::vector<Tap> m_tapX, m_tapY;
+    std::vector<std::uint16_t> m_weightX; // m_tapX's weights, one per channel
+    std::vector<std::uint32_t> m_rowMix;
     QImage m_frameScratch;
     // What one decoding thread works with: the joined LZW data, the decoded pixels
     // (plus the decoder's slack) and the row order of an interlaced frame.

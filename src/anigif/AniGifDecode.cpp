@@ -98,6 +98,8 @@ AniGifCore::DecodePlan AniGifCore::planDecode(int first, int last) const {
 
 void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
     m_lastDecodeThreads = 0;
+    // The frame on show may be among those decoded now.
+    m_current = false;
     if (!loaded()) return;
     first = std::max(first, 1);
     last = std::min(last, frameCount());

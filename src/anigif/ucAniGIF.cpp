@@ -173,6 +173,8 @@ void ucAniGIF::resetControl() {
     m_timer->stop();
     m_timerKind = TimerNone;
     m_core.reset();
+    // Until a frame shows otherwise, what lies under the control shows through.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     m_action = 0;
     m_currentFrame = 0;
     m_cache.reset();

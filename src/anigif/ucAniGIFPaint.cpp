@@ -134,10 +134,14 @@ void ucAniGIF::updateFrameArea() {
         return;
     }
     const std::optional<QRect> changed = m_core.composeTo(m_currentFrame);
+    const anigif::RenderParams rp = renderParams();
+    // What the control covers with opaque pixels needs nothing painted under it.
+    const bool opaque = m_core.paintsOpaque(rp);
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque) setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     if (!changed)
         update();
     else if (!changed->isEmpty())
-        update(m_core.screenArea(*changed, renderParams()));
+        update(m_core.screenArea(*changed, rp));
 }
 
 void ucAniGIF::renderCurrentFrame(QPainter &p) {
@@ -153,6 +157,12 @@ void ucAniGIF::paintEvent(QPaintEvent *) {
     if (!runMode()) {
         p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
         p.drawRect(0, 0, width() - 1, height() - 1);
+    }
+    if (testAttribute(Qt::WA_OpaquePaintEvent) && !(loaded() && m_core.paintsOpaque(renderParams()))) {
+        // Some of it turned see-through since the last frame (a stop, a new load):
+        // what lies under it is painted again.
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+        update();
     }
 }
 

@@ -115,6 +115,8 @@ void ucAniGIF::setAction(int request) {
         startStopTimer(false, false);
         m_loopsRemaining = m_loops;
         m_currentFrame = 1;
+        // Frame 1 may leave what is under the control showing.
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
         update();
         emit FrameChanged(1, false);
         break;
@@ -132,6 +134,7 @@ void ucAniGIF::setAction(int request) {
         startStopTimer(false, false);
         if (++m_currentFrame > n) m_currentFrame = 1;
         m_action = 2;
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
         update();
         emit FrameChanged(m_currentFrame, false);
         break;

@@ -216,17 +216,15 @@ TEST_F(Fast, OneFrameNeverPlaysAndEmptyLoadsFail) {
     EXPECT_EQ(g.LoopsRemaining(), 2147483647);
 }
 
-// A radar-like loop played stretched on screen: after each frame's partial repaint
-// the screen shows exactly what painting the whole frame gives, across the wrap too.
-TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
-    const int W = 60, H = 40;
+// A radar-like loop: frame 1 a W x H map, then blocks that redraw the map with an
+// echo moving over it. With `seeThrough`, frame 1 leaves a corner transparent.
+static Animation radarLike(int W, int H, bool seeThrough = false) {
     auto map = [](int x, int y) { return std::uint8_t(4 + (x / 6 + y / 4) % 4); };
     Animation a;
     a.screenWidth = W;
     a.screenHeight = H;
     a.globalPalette = gifkit::palette(8);
     for (int k = 0; k < 6; ++k) {
-        // Frame 1 the map; then blocks that redraw the map with an echo moving over it.
         Frame f;
         f.disposal = 1;
         f.delayCs = 5;
@@ -234,13 +232,23 @@ TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
         f.top = k ? 6 + 3 * k : 0;
         f.width = k ? 24 : W;
         f.height = k ? 16 : H;
+        if (seeThrough && !k) f.transparent = 0;
         for (int y = f.top; y < f.top + f.height; ++y)
             for (int x = f.left; x < f.left + f.width; ++x) {
                 const int dx = x - (f.left + 12), dy = y - (f.top + 8);
-                f.pixels.push_back(k && dx * dx + dy * dy < 26 ? std::uint8_t(1 + (dx + dy + 9) % 3) : map(x, y));
+                f.pixels.push_back(k && dx * dx + dy * dy < 26 ? std::uint8_t(1 + (dx + dy + 9) % 3)
+                                   : seeThrough && !k && x + y < 12 ? 0
+                                                                    : map(x, y));
             }
         a.frames.push_back(f);
     }
+    return a;
+}
+
+// A radar-like loop played stretched on screen: after each frame's partial repaint
+// the screen shows exactly what painting the whole frame gives, across the wrap too.
+TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
+    const Animation a = radarLike(60, 40);
     QWidget top;
     top.resize(90, 60);
     auto *g = new ucAniGIF(&top);
@@ -285,6 +293,73 @@ TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
         for (const QRect &r : painted) EXPECT_LT(r.width() * r.height(), 90 * 60 / 2) << "frame " << g->CurrentFrame();
         shown = false;
         g->setAction(ucAniGIF::Play);
+    }
+}
+
+// Stretched, each frame on screen is the canvas scaled smoothly by Qt itself, within
+// rounding, while frames repaint only their area: over the loop's wraps, after the
+// control is resized and after its back colour changes; a frame 1 that covers all and
+// one that leaves a corner see-through.
+TEST_F(Fast, StretchedFramesMatchSmoothScalingOfTheCanvas) {
+    for (const bool seeThrough : {false, true}) {
+        SCOPED_TRACE(seeThrough ? "see-through frame 1" : "opaque frame 1");
+        QWidget top;
+        top.resize(90, 60);
+        auto *g = new ucAniGIF(&top);
+        g->setGeometry(top.rect());
+        g->setBackStyle(1);
+        g->setBackColor(0x996633);
+        top.show();
+        ASSERT_TRUE(waitFor([&] { return top.windowHandle() && top.windowHandle()->isExposed(); }));
+        const QByteArray bytes = gifkit::encode(radarLike(60, 40, seeThrough));
+        const gifkit::Reference reference = gifkit::referenceDecode(bytes);
+        ASSERT_EQ(reference.frames.size(), 6u);
+        ASSERT_TRUE(g->LoadAnimatedGIF_Array(bytes));
+        bool shown = false;
+        QObject::connect(g, &ucAniGIF::FrameChanged, [&](int, bool viaTimer) {
+            if (viaTimer) g->setAction(ucAniGIF::Pause);
+            shown = viaTimer;
+        });
+        if (g->Action() != 1) g->setAction(ucAniGIF::Play);
+        for (int step = 0; step < 16; ++step) {
+            ASSERT_TRUE(waitFor([&] { return shown; }));
+            waitFor([] { return false; }, 40);
+            // The canvas itself, composed a frame at a time, is the frame giflib gives.
+            EXPECT_EQ(gifkit::diff(g->core().canvas(), reference.frames[std::size_t(g->CurrentFrame() - 1)]), "")
+                << "step " << step;
+            const QImage screen =
+                top.screen()->grabWindow(top.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            QImage want(top.size(), QImage::Format_RGB32);
+            want.fill(top.palette().color(QPalette::Window));
+            {
+                QPainter p(&want);
+                p.fillRect(QRect(0, 0, qRound(g->scaleX() * 60), qRound(g->scaleY() * 40)), g->resolvedBackColor());
+                p.setRenderHint(QPainter::SmoothPixmapTransform);
+                p.drawImage(g->rect(), g->core().canvas());
+            }
+            ASSERT_EQ(screen.size(), want.size());
+            int worst = 0;
+            QPoint at;
+            for (int y = 0; y < want.height(); ++y)
+                for (int x = 0; x < want.width(); ++x) {
+                    const QRgb a = screen.pixel(x, y), b = want.pixel(x, y);
+                    const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                            std::abs(qBlue(a) - qBlue(b))});
+                    if (d > worst) worst = d, at = QPoint(x, y);
+                }
+            EXPECT_LE(worst, 2) << "step " << step << " frame " << g->CurrentFrame() << " at " << at.x() << ","
+                                << at.y();
+            if (step == 5) {
+                top.resize(110, 70);
+                g->setGeometry(top.rect());
+            }
+            if (step == 10) {
+                g->setBackColor(0x22CC44);
+                g->Refresh();
+            }
+            shown = false;
+            g->setAction(ucAniGIF::Play);
+        }
     }
 }
 
