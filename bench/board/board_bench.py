@@ -326,7 +326,13 @@ def main():
             for who in ("feh", "cirrolith"):
                 p = start(["feh", "-F", "-Z", "-D", "2", "-q"] + photos, b.env) \
                     if who == "feh" else b.cirrolith(list(range(10)), 2)
-                time.sleep(10)
+                if who == "feh":
+                    time.sleep(10)
+                else:
+                    # Steady means the slides running, not the slide set being built.
+                    if not wait_for_line(b.log, "slide 1 of", 90):
+                        print("board_bench: the still slideshow never came on screen")
+                    time.sleep(6)
                 cpu, _ = rate(p.pid, 12)
                 rows.setdefault(("still memory MiB", who), []).append(pss_mib(p.pid))
                 # Its own memory only: the libraries' share of the PSS above

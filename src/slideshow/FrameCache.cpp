@@ -11,17 +11,7 @@
 
 namespace {
 
-// Kept frames in three bytes a pixel where they have no alpha: a full-HD frame
-// takes 6 MB instead of 8, and drawing it converts it on the way at no visible
-// cost.
 qint64 g_slowDecodeMs = 100;
-
-QImage compact(QImage frame)
-{
-    if (frame.format() == QImage::Format_RGB32)
-        return frame.convertToFormat(QImage::Format_RGB888);
-    return frame;
-}
 
 } // namespace
 
@@ -44,7 +34,7 @@ void FrameCache::setSlowDecodeMs(qint64 ms) { g_slowDecodeMs = ms; }
 
 QImage FrameCache::make(const platform::Picture &picture, QSize size)
 {
-    return compact(acquisition::decodeFrame(picture, size));
+    return acquisition::decodeFrame(picture, size);
 }
 
 QImage FrameCache::decode(const platform::PictureRef &picture, QSize size)
