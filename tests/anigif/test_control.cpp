@@ -247,6 +247,15 @@ static Animation radarLike(int W, int H, bool seeThrough = false) {
 
 // A radar-like loop played stretched on screen: after each frame's partial repaint
 // the screen shows exactly what painting the whole frame gives, across the wrap too.
+// Each new frame waits on screen, paused, until the test has looked at it and plays on.
+static void pauseOnEachFrame(ucAniGIF *g, bool &shown) {
+    QObject::connect(g, &ucAniGIF::FrameChanged, [g, &shown](int, bool viaTimer) {
+        if (viaTimer) g->setAction(ucAniGIF::Pause);
+        shown = viaTimer;
+    });
+    if (g->Action() != 1) g->setAction(ucAniGIF::Play);
+}
+
 TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
     const Animation a = radarLike(60, 40);
     QWidget top;
@@ -268,12 +277,7 @@ TEST_F(Fast, PartialRepaintsShowTheWholeFrame) {
     ASSERT_TRUE(g->LoadAnimatedGIF_Array(gifkit::encode(a)));
     ASSERT_FLOAT_EQ(g->scaleX(), 1.5f);
     bool shown = false;
-    QObject::connect(g, &ucAniGIF::FrameChanged, [&](int, bool viaTimer) {
-        // Each new frame waits on screen until it is compared.
-        if (viaTimer) g->setAction(ucAniGIF::Pause);
-        shown = viaTimer;
-    });
-    if (g->Action() != 1) g->setAction(ucAniGIF::Play);
+    pauseOnEachFrame(g, shown);
     for (int step = 0; step < 14; ++step) {
         ASSERT_TRUE(waitFor([&] { return shown; }));
         painted.clear();
@@ -316,11 +320,7 @@ TEST_F(Fast, StretchedFramesMatchSmoothScalingOfTheCanvas) {
         ASSERT_EQ(reference.frames.size(), 6u);
         ASSERT_TRUE(g->LoadAnimatedGIF_Array(bytes));
         bool shown = false;
-        QObject::connect(g, &ucAniGIF::FrameChanged, [&](int, bool viaTimer) {
-            if (viaTimer) g->setAction(ucAniGIF::Pause);
-            shown = viaTimer;
-        });
-        if (g->Action() != 1) g->setAction(ucAniGIF::Play);
+        pauseOnEachFrame(g, shown);
         for (int step = 0; step < 16; ++step) {
             ASSERT_TRUE(waitFor([&] { return shown; }));
             waitFor([] { return false; }, 40);
