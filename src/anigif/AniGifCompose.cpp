@@ -172,6 +172,11 @@ void AniGifCore::stepCanvasTo(int f) {
 }
 
 void AniGifCore::advanceCanvasTo(int f) {
+    if (m_ahead) {
+        // The screen already shows it.
+        if (f == m_ahead && m_current) return;
+        catchUp();
+    }
     if (f == m_composed) {
         // A repaint of the frame on show draws it again only when its colours or
         // pixels may have changed since.
@@ -222,6 +227,7 @@ void AniGifCore::renderFrame(int f, QPainter &p, const RenderParams &rp) {
                 else
                     p.drawImage(target.topLeft(), m_screen);
             } else {
+                catchUp();
                 m_screen = QImage();
                 m_screenValid = false;
                 if (rp.opaque) p.fillRect(fill, rp.backColor);
@@ -261,10 +267,13 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
     const QRgb back = over ? rp.backColor.rgba() : 0;
     if (m_screenValid && target == m_screenTarget && over == m_screenOver && back == m_screenBack &&
         m_screen.size() == target.size()) {
-        if (!m_screenDirty.isEmpty()) rescale(screenArea(m_screenDirty, rp) & target);
+        if (!m_screenDirty.isEmpty()) replayOrRescale(screenArea(m_screenDirty, rp) & target);
         m_screenDirty = QRect();
+        m_dirtyFrame = -1;
         return target;
     }
+    catchUp();
+    forgetPatches();
     if (m_screen.size() != target.size())
         m_screen = QImage(target.size(), QImage::Format_ARGB32_Premultiplied);
     m_screenTarget = target;
@@ -290,8 +299,66 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
     taps(m_tapY, target.height(), m_canvas.height());
     m_screenValid = true;
     m_screenDirty = QRect();
+    m_dirtyFrame = -1;
     rescale(target);
     return target;
+}
+
+void AniGifCore::replayOrRescale(const QRect &area) {
+    const QRect r = area.translated(-m_screenTarget.topLeft()) & QRect(QPoint(), m_screen.size());
+    const int f = m_dirtyFrame;
+    if (r.isEmpty() || f < 1 || f > frameCount()) {
+        rescale(area);
+        return;
+    }
+    if (m_patches.size() != std::size_t(frameCount()) + 1) m_patches.resize(std::size_t(frameCount()) + 1);
+    Patch &patch = m_patches[std::size_t(f)];
+    const std::size_t w = std::size_t(r.width());
+    if (patch.area == r && patch.changed == m_screenDirty) {
+        for (int y = 0; y < r.height(); ++y)
+            std::memcpy(m_screen.scanLine(r.top() + y) + 4 * r.left(), patch.pixels.data() + w * std::size_t(y), 4 * w);
+        ++m_replays;
+        return;
+    }
+    catchUp();
+    rescale(area);
+    // Kept while the changes together stay within the stretched canvas's own size
+    // (and 16 MiB), and each within a quarter of it: a loop that changes the whole
+    // picture each frame has nothing worth keeping.
+    const std::int64_t bytes = std::int64_t(4) * r.width() * r.height();
+    const std::int64_t budget = std::min<std::int64_t>(m_screen.sizeInBytes(), std::int64_t(16) << 20);
+    if (!patch.pixels.empty() || bytes * 4 > m_screen.sizeInBytes() || m_patchBytes + bytes > budget) return;
+    patch.area = r;
+    patch.changed = m_screenDirty;
+    patch.pixels.resize(w * std::size_t(r.height()));
+    for (int y = 0; y < r.height(); ++y)
+        std::memcpy(patch.pixels.data() + w * std::size_t(y), m_screen.constScanLine(r.top() + y) + 4 * r.left(), 4 * w);
+    m_patchBytes += bytes;
+}
+
+bool AniGifCore::mayReplayUncomposed() const {
+    if (!m_canvasOpaque) return false;
+    return std::all_of(m_stream.frames.begin(), m_stream.frames.end(),
+                       [](const FrameInfo &fi) { return fi.disposal != 2 && fi.disposal != 3; });
+}
+
+void AniGifCore::catchUp() {
+    if (!m_ahead) return;
+    const int f = m_ahead;
+    m_ahead = 0;
+    if (f != m_composed) stepCanvasTo(f);
+    m_sinceFirstKnown = false;
+}
+
+void AniGifCore::forgetPatches() {
+    m_patches.clear();
+    m_patches.shrink_to_fit();
+    m_patchBytes = 0;
+    m_dirtyFrame = -1;
+}
+
+int AniGifCore::keptPatches() const {
+    return int(std::count_if(m_patches.begin(), m_patches.end(), [](const Patch &p) { return !p.pixels.empty(); }));
 }
 
 namespace {
@@ -356,9 +423,25 @@ void AniGifCore::rescale(const QRect &area) {
 
 std::optional<QRect> AniGifCore::composeTo(int f) {
     if (!hasCanvas() || f < 1 || f > frameCount() || !loaded()) return std::nullopt;
+    const int shown = m_ahead ? m_ahead : m_composed;
+    if (f == shown) return QRect();
+    if (!m_current) {
+        m_sinceFirstKnown = false;
+        forgetPatches();
+    }
+    // The change on the screen is this frame's alone, from the canvas the frame
+    // before it always leaves: the same in every round.
+    const bool follows = shown > 0 && (f == shown + 1 || (f == 1 && shown == frameCount()));
+    m_dirtyFrame = m_current && m_screenValid && follows && m_screenDirty.isEmpty() ? f : -1;
+    if (m_dirtyFrame == f && std::size_t(f) < m_patches.size() && !m_patches[std::size_t(f)].pixels.empty() &&
+        mayReplayUncomposed()) {
+        // Its change is kept: the canvas may wait until something needs it.
+        m_ahead = f;
+        m_screenDirty = m_patches[std::size_t(f)].changed;
+        return m_screenDirty;
+    }
+    catchUp();
     const int k = m_composed;
-    if (f == k) return QRect();
-    if (!m_current) m_sinceFirstKnown = false;
     // The next frame over a kept one, or a loop's first frame that hides everything:
     // drawing it finds what it changed.
     const bool next = k > 0 && f == k + 1 && frame(k).disposal != 2 && frame(k).disposal != 3;
@@ -448,7 +531,9 @@ QRect AniGifCore::screenArea(const QRect &area, const RenderParams &rp) const {
 void AniGifCore::mirror(int first, int last, int d, bool canvasToo) {
     d &= 3;
     if (d == 0 || !loaded()) return;
+    catchUp();
     m_current = false;
+    forgetPatches();
     if (canvasToo) m_screenValid = false;
     last = std::min(last, frameCount());
     const qsizetype stride = m_strip.bytesPerLine();

@@ -25,6 +25,7 @@ void AniGifCore::reset() {
     m_strip = QImage();
     m_canvas = QImage();
     m_composed = 0;
+    m_ahead = 0;
     m_saved.clear();
     m_saved.shrink_to_fit();
     m_before.clear();
@@ -44,6 +45,8 @@ void AniGifCore::reset() {
     m_weightX.shrink_to_fit();
     m_rowMix.clear();
     m_rowMix.shrink_to_fit();
+    forgetPatches();
+    m_replays = 0;
     m_frameScratch = QImage();
     m_scratch.clear();
     m_scratch.shrink_to_fit();
@@ -92,9 +95,11 @@ bool AniGifCore::allocate(bool runMode) {
         }
         m_canvas.fill(0);
         m_composed = 0;
+        m_ahead = 0;
         m_canvasOpaque = false;
         m_screenValid = false;
         m_sinceFirstKnown = false;
+        forgetPatches();
     }
     int column = 0;
     for (int f = 1; f <= n; ++f) {
@@ -105,11 +110,13 @@ bool AniGifCore::allocate(bool runMode) {
 }
 
 void AniGifCore::truncateToFirstFrame() {
+    catchUp();
     if (m_stream.frames.size() > 1) {
         m_stream.frames.resize(1);
         m_stream.blockTable.resize(1);
     }
     if (!m_stream.frames.empty()) frame(1).disposal = 0;
+    forgetPatches();
 }
 
 std::uint8_t AniGifCore::index(int f, int x, int y) const {

@@ -66,11 +66,17 @@ public:
     const GifStream &stream() const { return m_stream; }
     // Whoever may change the tables has the frame on show drawn again.
     std::vector<ColorRow> &colorTables() {
+        catchUp();
         m_current = false;
+        forgetPatches();
         return m_stream.colorTables;
     }
     const QImage &strip() const { return m_strip; }
-    const QImage &canvas() const { return m_canvas; }
+    // The canvas composed up to the frame on show.
+    const QImage &canvas() {
+        catchUp();
+        return m_canvas;
+    }
     // Keeps only frame 1, shown as a still picture.
     void truncateToFirstFrame();
 
@@ -94,6 +100,11 @@ public:
     bool paintsOpaque(const RenderParams &rp) const;
     // The stretched canvas as the paint puts it on screen (null until a stretched paint).
     const QImage &screenImage() const { return m_screen; }
+    // Frames whose stretched change is kept from an earlier round, and their bytes.
+    int keptPatches() const;
+    std::int64_t keptPatchBytes() const { return m_patchBytes; }
+    // Frame changes put on screen from a kept one since the load.
+    int patchReplays() const { return m_replays; }
 
     // A one-frame GIF89a of frame f, compressed with our own LZW; empty when f is out of range.
     QByteArray exportFrameGif(int f) const;
@@ -114,6 +125,15 @@ private:
     // Brings the stretched canvas up to date for `rp` and returns where it goes.
     QRect refreshScreen(const RenderParams &rp);
     void rescale(const QRect &screenRect);
+    // Puts frame m_dirtyFrame's change on the stretched canvas from an earlier
+    // round, or rescales it and keeps it for the next round.
+    void replayOrRescale(const QRect &screenRect);
+    void forgetPatches();
+    // Whether a kept change may stand for composing the frame: the loop's canvas is
+    // opaque and every frame is left in place, so its opacity never changes.
+    bool mayReplayUncomposed() const;
+    // Composes the canvas up to the frame the screen shows.
+    void catchUp();
     void frameToArgb(int f, QImage &img) const;
     const ColorRow &rowOf(int f) const;
     // Whether the frame's columns and rows lie inside the strip: a strip laid out for
@@ -147,6 +167,23 @@ private:
     std::vector<Tap> m_tapX, m_tapY;
     std::vector<std::uint16_t> m_weightX; // m_tapX's weights, one per channel
     std::vector<std::uint32_t> m_rowMix;
+    // In a loop each frame leaves the canvas the same whenever it comes, so what it
+    // changes on the stretched canvas is the same in every round: kept from the first
+    // round, later rounds copy it instead of scaling again. Small changes only (a
+    // radar loop's echoes), within a budget; anything that alters the frames, their
+    // colours or the screen forgets them.
+    struct Patch {
+        QRect area;                          // in m_screen
+        QRect changed;                       // on the canvas
+        std::vector<std::uint32_t> pixels;
+    };
+    std::vector<Patch> m_patches;            // by frame, [0] unused
+    std::int64_t m_patchBytes = 0;
+    int m_replays = 0;
+    // The frame on show when the canvas lags behind it (still at m_composed): the
+    // frames since were put on screen from kept changes alone. 0 when it does not.
+    int m_ahead = 0;
+    int m_dirtyFrame = -1;                   // m_screenDirty is frame f's change alone, from the frame before it
     QImage m_frameScratch;
     // What one decoding thread works with: the joined LZW data, the decoded pixels
     // (plus the decoder's slack) and the row order of an interlaced frame.

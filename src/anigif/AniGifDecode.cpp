@@ -99,7 +99,9 @@ AniGifCore::DecodePlan AniGifCore::planDecode(int first, int last) const {
 void AniGifCore::decodeFrames(const QByteArray &bytes, int first, int last) {
     m_lastDecodeThreads = 0;
     // The frame on show may be among those decoded now.
+    catchUp();
     m_current = false;
+    forgetPatches();
     if (!loaded()) return;
     first = std::max(first, 1);
     last = std::min(last, frameCount());

@@ -115,6 +115,7 @@ public:
     // Display time in ms of frame f under the current delay settings.
     int displayTime(int f) const;
     const anigif::AniGifCore &core() const { return m_core; }
+    anigif::AniGifCore &core() { return m_core; }
     bool decodingPending() const { return m_timerKind == TimerDeferred; }
     QColor resolvedBackColor() const;
 

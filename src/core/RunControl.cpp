@@ -69,8 +69,10 @@ RunControl::RunControl(FormPicture &form) : w(form)
 void RunControl::panControl_Timer()
 {
     ++w.panTickCount;                                                          // 1
-    w.diagnostics->debugWindow().DisplaypanControl_Timer->setText(QString::number(w.panTickCount));
-    w.timerflag->setText(QString::number(w.flagCmdButton));
+    w.diagnostics->showPanTick();
+    // A line edit lays its text out again on every set, even the same text.
+    if (const QString flag = QString::number(w.flagCmdButton); w.timerflag->text() != flag)
+        w.timerflag->setText(flag);
     if (w.clockStatus != 0)                                                    // 2
         return;
 

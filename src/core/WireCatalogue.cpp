@@ -39,8 +39,14 @@ void FormPicture::wireCatalogue()
     };
     hooks.showPortableLogo = [this] { bar->btLogo->setPixmap(bar->btLogoPORTABLE->pixmap()); };
     hooks.showConnectionState = [this](bool connected) {
-        bar->connectStatus->setPixmap(connected ? bar->ImageConnesso->pixmap() : bar->ImageDisconnesso->pixmap());
-        bar->connectStatus->raise();
+        // Asked twice a second: the icon is drawn again only when it changes
+        // or something was raised over it, so a still slide costs no repaint.
+        platform::ClickLabel *icon = bar->connectStatus;
+        const QPixmap shown = connected ? bar->ImageConnesso->pixmap() : bar->ImageDisconnesso->pixmap();
+        if (icon->pixmap().cacheKey() != shown.cacheKey())
+            icon->setPixmap(shown);
+        if (!platform::isTopmostSibling(icon))
+            icon->raise();
     };
     hooks.showLogoSlide = [this] { slideshow->ShowSlide(slides->logoPicture()); };
     hooks.buildSlideSet = [this](int mode) { return slides->BuildSlideSet(mode); };

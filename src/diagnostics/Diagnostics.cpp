@@ -71,6 +71,13 @@ void Diagnostics::LoadAndShow()
     DisplayDebug &d = debugWindow();
     d.show();
     d.raise();
+    showPanTick();
+}
+
+void Diagnostics::showPanTick()
+{
+    if (m_debug && m_debug->isVisible())
+        m_debug->DisplaypanControl_Timer->setText(QString::number(s.panTickCount));
 }
 
 void Diagnostics::Unload()

@@ -46,6 +46,9 @@ public:
 
     DisplayDebug &debugWindow();
     bool debugWindowExists() const { return !m_debug.isNull(); }
+    // The run control's tick count, written while the window is on screen:
+    // a hidden box would lay its text out twice a second for nobody.
+    void showPanTick();
     DisplayDebug2 &listViewer();
     bool listViewerExists() const { return !m_viewer.isNull(); }
 

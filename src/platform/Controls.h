@@ -121,4 +121,24 @@ protected:
 using Label = Vb<PlainLabel>;
 using Image = Vb<ClickLabel>;
 
+// Whether no shown sibling lies above this child: raising it again would
+// still repaint it.
+inline bool isTopmostSibling(const QWidget *widget)
+{
+    const QWidget *parent = widget->parentWidget();
+    if (!parent || widget->isWindow())
+        return true;
+    const QObjectList &siblings = parent->children();
+    for (auto it = siblings.crbegin(); it != siblings.crend(); ++it) {
+        if (!(*it)->isWidgetType())
+            continue;
+        const auto *sibling = static_cast<const QWidget *>(*it);
+        if (sibling == widget)
+            return true;
+        if (!sibling->isWindow() && !sibling->isHidden())
+            return false;
+    }
+    return true;
+}
+
 } // namespace platform

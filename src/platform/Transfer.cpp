@@ -384,16 +384,24 @@ bool Transfer::connected() const
                 return reach != QNetworkInformation::Reachability::Disconnected;
         }
     }
-    // No usable backend: an interface that is up, running and not the loopback.
+    // No usable backend: an interface that is up, running and not the
+    // loopback. Listing them asks the kernel for every link and address, too
+    // dear for each tick of the connection clock.
+    if (m_interfacesAsked.isValid() && !m_interfacesAsked.hasExpired(kInterfacesMs))
+        return m_interfacesUp;
+    m_interfacesAsked.start();
+    m_interfacesUp = false;
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &iface : interfaces) {
         const auto flags = iface.flags();
         if (flags.testFlag(QNetworkInterface::IsUp) &&
             flags.testFlag(QNetworkInterface::IsRunning) &&
-            !flags.testFlag(QNetworkInterface::IsLoopBack) && !iface.addressEntries().isEmpty())
-            return true;
+            !flags.testFlag(QNetworkInterface::IsLoopBack) && !iface.addressEntries().isEmpty()) {
+            m_interfacesUp = true;
+            break;
+        }
     }
-    return false;
+    return m_interfacesUp;
 }
 
 bool DownloadFile(const QString &url, const QString &localFile)

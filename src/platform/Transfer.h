@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QNetworkProxy>
 #include <QObject>
 #include <QPointer>
@@ -89,8 +90,10 @@ public:
     // program talked to goes away.
     void closeConnections();
 
-    // True when the machine reports a usable network connection.
+    // True when the machine reports a usable network connection. Without
+    // NetworkManager the interfaces are looked at once in kInterfacesMs.
     bool connected() const;
+    static constexpr int kInterfacesMs = 5000;
     // Tests only: force the connection state (nullopt goes back to the real one).
     void overrideConnected(std::optional<bool> state) { m_connectedOverride = state; }
 
@@ -111,6 +114,8 @@ private:
     std::uint64_t m_generation = 0;
     QString m_lastUrl;
     std::optional<bool> m_connectedOverride;
+    mutable QElapsedTimer m_interfacesAsked;
+    mutable bool m_interfacesUp = false;
 };
 
 // Why a finished reply is no answer, or nothing when it is one: a 200

@@ -302,9 +302,12 @@ TEST_F(Diag, RunControlSlideshowAndProxyWriteTheirValues)
     DisplayDebug &d = window();
     form->flagCmdButton = 99;   // a tick that only counts
     form->panControl.fire();
+    diag().LoadAndShow();
+    EXPECT_EQ(d.DisplaypanControl_Timer->text(), "1");
     form->panControl.fire();
     EXPECT_EQ(d.DisplaypanControl_Timer->text(), QString::number(form->panTickCount));
     EXPECT_EQ(form->panTickCount, 2);
+    d.hide();
 
     runningShow();
     form->GLOBAL_IMAGE_CURRENT_POINTER = 1;
