@@ -304,6 +304,15 @@ QRect AniGifCore::refreshScreen(const RenderParams &rp) {
     return target;
 }
 
+namespace {
+
+// Rows of `w` pixels from one buffer to another, each with its own row length in bytes.
+void copyRows(uchar *to, qsizetype toStride, const uchar *from, qsizetype fromStride, std::size_t w, int rows) {
+    for (int y = 0; y < rows; ++y) std::memcpy(to + toStride * y, from + fromStride * y, 4 * w);
+}
+
+} // namespace
+
 void AniGifCore::replayOrRescale(const QRect &area) {
     const QRect r = area.translated(-m_screenTarget.topLeft()) & QRect(QPoint(), m_screen.size());
     const int f = m_dirtyFrame;
@@ -315,8 +324,8 @@ void AniGifCore::replayOrRescale(const QRect &area) {
     Patch &patch = m_patches[std::size_t(f)];
     const std::size_t w = std::size_t(r.width());
     if (patch.area == r && patch.changed == m_screenDirty) {
-        for (int y = 0; y < r.height(); ++y)
-            std::memcpy(m_screen.scanLine(r.top() + y) + 4 * r.left(), patch.pixels.data() + w * std::size_t(y), 4 * w);
+        copyRows(m_screen.scanLine(r.top()) + 4 * r.left(), m_screen.bytesPerLine(),
+                 reinterpret_cast<const uchar *>(patch.pixels.data()), qsizetype(4 * w), w, r.height());
         ++m_replays;
         return;
     }
@@ -331,8 +340,8 @@ void AniGifCore::replayOrRescale(const QRect &area) {
     patch.area = r;
     patch.changed = m_screenDirty;
     patch.pixels.resize(w * std::size_t(r.height()));
-    for (int y = 0; y < r.height(); ++y)
-        std::memcpy(patch.pixels.data() + w * std::size_t(y), m_screen.constScanLine(r.top() + y) + 4 * r.left(), 4 * w);
+    copyRows(reinterpret_cast<uchar *>(patch.pixels.data()), qsizetype(4 * w),
+             m_screen.constScanLine(r.top()) + 4 * r.left(), m_screen.bytesPerLine(), w, r.height());
     m_patchBytes += bytes;
 }
 

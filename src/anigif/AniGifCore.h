@@ -100,9 +100,8 @@ public:
     bool paintsOpaque(const RenderParams &rp) const;
     // The stretched canvas as the paint puts it on screen (null until a stretched paint).
     const QImage &screenImage() const { return m_screen; }
-    // Frames whose stretched change is kept from an earlier round, and their bytes.
+    // Frames whose stretched change is kept from an earlier round.
     int keptPatches() const;
-    std::int64_t keptPatchBytes() const { return m_patchBytes; }
     // Frame changes put on screen from a kept one since the load.
     int patchReplays() const { return m_replays; }
 
